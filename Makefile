@@ -1,0 +1,41 @@
+# The two commands of the README, and a few more for developers.
+#   make run   - build and start the simulated gateway with a wlancmd prompt
+#   make test  - build everything and run the test suite (plain, then sanitizers)
+JOBS ?= $(shell nproc)
+ARGS ?=
+
+.PHONY: deps build run test test-plain test-asan test-tsan format format-check clean
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake --preset default >/dev/null
+	cmake --build --preset default -j $(JOBS)
+
+run: build
+	build/bin/wlan_host $(ARGS)
+
+test-plain: build
+	ctest --preset default
+
+test-asan: deps
+	cmake --preset asan >/dev/null
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan
+
+test-tsan: deps
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan -j $(JOBS)
+	ctest --preset tsan
+
+test: format-check test-plain test-asan test-tsan
+
+format:
+	clang-format -i $$(git ls-files '*.c' '*.cpp' '*.h')
+
+format-check:
+	clang-format --dry-run -Werror $$(git ls-files '*.c' '*.cpp' '*.h')
+
+clean:
+	rm -rf build build-asan build-tsan

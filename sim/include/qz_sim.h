@@ -1,0 +1,142 @@
+// Control API of the simulated gateway platform, for the host program and the
+// tests: sandbox root, product profile, fault injection, captured output and
+// the platform's services driven by hand (timer cycles, events, clock).
+//
+// Everything here is thread-safe unless said otherwise.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace qzsim {
+
+// ---- State -----------------------------------------------------------------
+
+// Back to a fresh platform: no faults, no records, empty capture, default
+// profile, fresh timers and subscriptions, real clock. Keeps the root.
+void Reset();
+
+// ---- Sandbox root ------------------------------------------------------------
+
+// Every absolute path handed to the platform is taken below this directory,
+// which is created when missing. false (and a message) when it cannot be used.
+bool SetRoot(const std::string &dir, std::string *error);
+std::string Root();
+// "/var/x" -> "<root>/var/x". Relative paths are returned unchanged.
+std::string MapPath(const char *path);
+// Maps one absolute path to a real file outside the root (e.g. a library the
+// build made). An empty target removes the override.
+void MapOverride(const std::string &path, const std::string &target);
+
+// ---- Product profile -----------------------------------------------------------
+
+using json = nlohmann::json;
+// Replaces the whole profile. On any error (unknown key, wrong type, value out
+// of range) nothing changes and the error names the key.
+bool LoadProfileFile(const std::string &file, std::string *error);
+bool LoadProfileJson(const json &profile, std::string *error);
+
+// A top-level profile section. parse() validates `value` (null when the key is
+// absent: take defaults) and, on success, sets *apply to a function that
+// installs the parsed data; it must not change state itself. Sections are
+// registered by the platform modules that own them.
+using ProfileApply = std::function<void()>;
+using ProfileParser = std::function<bool(const json *value, ProfileApply *apply, std::string *error)>;
+void RegisterProfileSection(const std::string &key, ProfileParser parser);
+
+// Helpers for section parsers: each reports "<path>: <problem>".
+bool CheckKeys(const json &object, const std::vector<std::string> &allowed, const std::string &path,
+               std::string *error);
+bool ReadInt(const json &object, const std::string &key, long long min, long long max, long long *out,
+             const std::string &path, std::string *error);
+bool ReadString(const json &object, const std::string &key, std::string *out, const std::string &path,
+                std::string *error);
+bool ReadBool(const json &object, const std::string &key, bool *out, const std::string &path, std::string *error);
+
+// ---- Fault injection ---------------------------------------------------------
+
+// The named platform call lets `skip` calls pass, then answers `code` for the
+// next `times` calls (times < 0: for ever). What "answers code" means is the
+// call's own failure form (null pointer, negative descriptor, the code).
+void FailCall(const std::string &name, long long code, int skip = 0, int times = 1);
+// The nth allocation from now (1 = the next) fails; 0 cancels.
+void FailAlloc(int nth);
+void ClearFaults();
+// Used by the platform's calls: true (and the code) when a fault fires.
+bool FaultHit(const char *name, long long *code);
+// Blocks allocated through the platform and not freed yet.
+size_t LiveBlocks();
+// Allocations made since the last Reset().
+size_t AllocCount();
+
+// ---- Console and records -------------------------------------------------------
+
+// Where the debug console goes for the calling thread (the host points it at
+// the client whose command runs). Null: the default sink.
+using ConsoleSink = std::function<void(const char *text, size_t len)>;
+void SetThreadConsole(const ConsoleSink *sink);
+// The default sink: standard output, or (capture on) a buffer read by
+// TakeConsole(). Tests turn capture on.
+void CaptureConsole(bool on);
+std::string TakeConsole();
+
+struct LastWord {
+    std::string file;
+    uint32_t line;
+    uint32_t code;
+    uint32_t value1;
+    uint32_t value2;
+    uint32_t value3;
+    uint32_t value4;
+};
+struct TraceLine {
+    uint32_t id;
+    std::string file;
+    uint32_t line;
+    std::string text;
+};
+struct LogLine {
+    uint32_t logClass;  // Wi-Fi log class, or the operation log's kind
+    uint32_t module;    // Wi-Fi log module, or the operation log's level
+    std::string text;
+};
+std::vector<LastWord> LastWords();
+std::vector<TraceLine> Traces();
+std::vector<LogLine> WifiLogLines();
+std::vector<LogLine> OperationLog();
+void ClearRecords();
+
+// ---- Time ------------------------------------------------------------------------
+
+// Fixes the clock at an epoch time (the local time follows the profile's zone).
+void FixClock(time_t seconds, uint32_t micros);
+void UnfixClock();
+
+// ---- Timer service and event centre ------------------------------------------------
+
+// Runs every started timer's callback n times on the calling thread (never
+// together with the timer thread).
+void RunTimerCycles(int n);
+// The real timer thread, one period for every timer. Stop joins it.
+void StartTimerThread(unsigned periodMs);
+void StopTimerThread();
+
+// Events: delivered on the calling thread (default) or queued to the event
+// thread once it runs.
+void StartEventThread();
+void StopEventThread();
+// Waits until the event thread has delivered everything queued so far.
+void FlushEvents();
+
+// The feature service's answer for one name (absent names answer 0).
+void SetFeature(const std::string &name, int32_t value);
+// SetFeature and raise event 4343 with the name, as a product change would.
+void ChangeFeature(const std::string &name, int32_t value);
+
+}  // namespace qzsim

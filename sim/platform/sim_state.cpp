@@ -1,0 +1,287 @@
+// Sandbox root, fault injection, console sinks and the records of traces,
+// last words and logs.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+
+#include "sim_internal.h"
+
+namespace qzsim {
+namespace {
+
+constexpr size_t kMaxRecords = 4096;  // a long-running host keeps the newest
+
+struct Fault {
+    long long code;
+    int skip;
+    int times;
+};
+
+struct State {
+    std::mutex mu;
+    std::string root;
+    std::map<std::string, std::string> overrides;
+    std::map<std::string, Fault> faults;
+    int allocFailIn = 0;
+    bool capture = false;
+    std::string captured;
+    std::deque<LastWord> lastWords;
+    std::deque<TraceLine> traces;
+    std::deque<LogLine> wifiLog;
+    std::deque<LogLine> opLog;
+};
+
+State &S()
+{
+    static State state;
+    return state;
+}
+
+std::vector<void (*)()> &ResetHooks()
+{
+    static std::vector<void (*)()> hooks;
+    return hooks;
+}
+
+thread_local const ConsoleSink *t_sink = nullptr;
+
+template <typename T>
+void PushBounded(std::deque<T> &records, T record)
+{
+    if (records.size() >= kMaxRecords) {
+        records.pop_front();
+    }
+    records.push_back(std::move(record));
+}
+
+template <typename T>
+std::vector<T> Copy(const std::deque<T> &records)
+{
+    return std::vector<T>(records.begin(), records.end());
+}
+
+}  // namespace
+
+void RegisterResetHook(void (*hook)())
+{
+    ResetHooks().push_back(hook);
+}
+
+void Reset()
+{
+    ClearFaults();
+    ClearRecords();
+    {
+        std::lock_guard<std::mutex> lock(S().mu);
+        S().captured.clear();
+    }
+    for (auto hook : ResetHooks()) {
+        hook();
+    }
+}
+
+bool SetRoot(const std::string &dir, std::string *error)
+{
+    // The directories a gateway always has; the library writes into them.
+    static const char *const kStandardDirs[] = {"/var/log/qzsim", "/var/zarvo", "/proc/wifilog/debug", "/lib", "/tmp"};
+    std::error_code ec;
+    for (const char *sub : kStandardDirs) {
+        std::filesystem::create_directories(dir + sub, ec);
+        if (ec) {
+            if (error) *error = "cannot use root " + dir + ": " + ec.message();
+            return false;
+        }
+    }
+    std::string abs = std::filesystem::absolute(dir, ec).lexically_normal().string();
+    while (abs.size() > 1 && abs.back() == '/') abs.pop_back();
+    std::lock_guard<std::mutex> lock(S().mu);
+    S().root = abs;
+    return true;
+}
+
+std::string Root()
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    return S().root;
+}
+
+std::string MapPath(const char *path)
+{
+    if (path == nullptr) return std::string();
+    std::lock_guard<std::mutex> lock(S().mu);
+    auto it = S().overrides.find(path);
+    if (it != S().overrides.end()) return it->second;
+    if (path[0] != '/') return path;
+    return S().root + path;
+}
+
+void MapOverride(const std::string &path, const std::string &target)
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    if (target.empty()) {
+        S().overrides.erase(path);
+    } else {
+        S().overrides[path] = target;
+    }
+}
+
+void FailCall(const std::string &name, long long code, int skip, int times)
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    S().faults[name] = Fault{code, skip, times};
+}
+
+void FailAlloc(int nth)
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    S().allocFailIn = nth;
+}
+
+void ClearFaults()
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    S().faults.clear();
+    S().allocFailIn = 0;
+}
+
+bool FaultHit(const char *name, long long *code)
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    if (std::strcmp(name, "QZ_OS_MemMallocSet") == 0 && S().allocFailIn > 0) {
+        if (--S().allocFailIn == 0) {
+            *code = 0;
+            return true;
+        }
+    }
+    auto it = S().faults.find(name);
+    if (it == S().faults.end()) return false;
+    Fault &f = it->second;
+    if (f.skip > 0) {
+        f.skip--;
+        return false;
+    }
+    if (f.times == 0) return false;
+    if (f.times > 0) f.times--;
+    *code = f.code;
+    return true;
+}
+
+void SetThreadConsole(const ConsoleSink *sink)
+{
+    t_sink = sink;
+}
+
+void CaptureConsole(bool on)
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    S().capture = on;
+}
+
+std::string TakeConsole()
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    std::string out;
+    out.swap(S().captured);
+    return out;
+}
+
+void ConsoleWrite(const char *text, size_t len)
+{
+    if (t_sink != nullptr && *t_sink) {
+        (*t_sink)(text, len);
+        return;
+    }
+    std::lock_guard<std::mutex> lock(S().mu);
+    if (S().capture) {
+        S().captured.append(text, len);
+    } else {
+        fwrite(text, 1, len, stdout);
+        fflush(stdout);
+    }
+}
+
+std::string VFormat(const char *fmt, va_list ap)
+{
+    va_list copy;
+    va_copy(copy, ap);
+    int n = vsnprintf(nullptr, 0, fmt, copy);
+    va_end(copy);
+    if (n <= 0) return std::string();
+    std::string out(static_cast<size_t>(n) + 1, '\0');
+    vsnprintf(out.data(), out.size(), fmt, ap);
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
+
+void AppendPlatformLog(const char *name, const std::string &line)
+{
+    std::string root = Root();
+    if (root.empty()) return;
+    std::ofstream out(root + "/var/log/qzsim/" + name, std::ios::app | std::ios::binary);
+    out << line << '\n';
+}
+
+void RecordLastWord(const LastWord &lw)
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    PushBounded(S().lastWords, lw);
+}
+
+void RecordTrace(const TraceLine &t)
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    PushBounded(S().traces, t);
+}
+
+void RecordWifiLog(const LogLine &l)
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    PushBounded(S().wifiLog, l);
+}
+
+void RecordOpLog(const LogLine &l)
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    PushBounded(S().opLog, l);
+}
+
+std::vector<LastWord> LastWords()
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    return Copy(S().lastWords);
+}
+
+std::vector<TraceLine> Traces()
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    return Copy(S().traces);
+}
+
+std::vector<LogLine> WifiLogLines()
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    return Copy(S().wifiLog);
+}
+
+std::vector<LogLine> OperationLog()
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    return Copy(S().opLog);
+}
+
+void ClearRecords()
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    S().lastWords.clear();
+    S().traces.clear();
+    S().wifiLog.clear();
+    S().opLog.clear();
+}
+
+}  // namespace qzsim

@@ -1,0 +1,22 @@
+/* The public headers compile as C99 and link against the shared library. */
+#include <stdio.h>
+#include <string.h>
+
+#include "qz_wlan_common.h"
+#include "qz_wlan_log.h"
+#include "qz_wlan_shell.h"
+
+int main(void)
+{
+    WLAN_LOG_TBL_S *ring;
+    if (WLAN_CMD_LogInit() != 0) {
+        return 1;
+    }
+    ring = WLAN_CMD_LOG_TblGet();
+    QZ_WLAN_CpLog(ring, "c99", 3);
+    if (ring != &g_stWlanLog || strcmp(ring->acLog, "c99") != 0 || ring->uiWritePos != 3) {
+        fprintf(stderr, "ring not written through the C interface\n");
+        return 1;
+    }
+    return sizeof(WLAN_DBG_CMD_ENTRY) >= 8 * 48 ? 0 : 1;
+}

@@ -1,0 +1,77 @@
+#include "qz_test.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "qz_wlan_shell.h"
+
+namespace qztest {
+
+void PlatformTest::SetUp()
+{
+    char templ[] = "/tmp/qz_wlan_test.XXXXXX";
+    ASSERT_NE(mkdtemp(templ), nullptr);
+    root_ = templ;
+    std::string error;
+    ASSERT_TRUE(qzsim::SetRoot(root_, &error)) << error;
+    qzsim::Reset();
+    qzsim::CaptureConsole(true);
+}
+
+void PlatformTest::TearDown()
+{
+    qzsim::Reset();
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+}
+
+std::vector<unsigned char> MakeCliMsg(uint32_t type, uint32_t count, const std::vector<std::string> &words)
+{
+    std::vector<unsigned char> msg(WLAN_CLI_MSG_SIZE, 0xA5);  // bytes the shell must not read stay noisy
+    memcpy(&msg[WLAN_CLI_MSG_TYPE_OFFSET], &type, sizeof(type));
+    memcpy(&msg[WLAN_CLI_MSG_COUNT_OFFSET], &count, sizeof(count));
+    for (size_t i = 0; i < WLAN_DBG_KEYWORD_SLOTS; i++) {
+        unsigned char *slot = &msg[WLAN_CLI_MSG_WORDS_OFFSET + i * WLAN_DBG_KEYWORD_LEN];
+        memset(slot, 0, WLAN_DBG_KEYWORD_LEN);
+        if (i < words.size()) {
+            memcpy(slot, words[i].data(), std::min<size_t>(words[i].size(), WLAN_DBG_KEYWORD_LEN));
+        }
+    }
+    return msg;
+}
+
+std::vector<unsigned char> MakeCliMsg(uint32_t type, const std::vector<std::string> &words)
+{
+    return MakeCliMsg(type, static_cast<uint32_t>(words.size()), words);
+}
+
+std::string RunLine(const std::string &line)
+{
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    auto msg = MakeCliMsg(WLAN_CLI_MSG_TYPE_WLANCMD, words);
+    (void)qzsim::TakeConsole();
+    EXPECT_EQ(WLAN_CliMsgProc(msg.data(), 0, 0, 0), 0u);
+    return qzsim::TakeConsole();
+}
+
+size_t CountLastWords(const std::string &unit, uint32_t code)
+{
+    size_t n = 0;
+    for (const auto &lw : qzsim::LastWords()) n += (lw.file == unit && lw.code == code) ? 1 : 0;
+    return n;
+}
+
+std::string ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+}  // namespace qztest

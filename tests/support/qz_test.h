@@ -1,0 +1,38 @@
+// Test support: every test runs against a fresh sandbox root and a fresh
+// simulated platform, with the debug console captured.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "qz_sim.h"
+
+namespace qztest {
+
+class PlatformTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The sandbox root of this test and a path below it.
+    const std::string &root() const { return root_; }
+    std::string Under(const std::string &path) const { return root_ + path; }
+
+  private:
+    std::string root_;
+};
+
+// A CLI message record as the gateway's front end sends it.
+std::vector<unsigned char> MakeCliMsg(uint32_t type, const std::vector<std::string> &words);
+std::vector<unsigned char> MakeCliMsg(uint32_t type, uint32_t count, const std::vector<std::string> &words);
+// Sends one wlancmd line (split on blanks) and returns its console output.
+std::string RunLine(const std::string &line);
+
+// Last words of one source unit with one code.
+size_t CountLastWords(const std::string &unit, uint32_t code);
+std::string ReadFile(const std::string &path);
+
+}  // namespace qztest
