@@ -163,10 +163,133 @@ int sscanf_s(const char *buffer, const char *fmt, ...);
  *      configuration database, JSON, random bytes, sibling modules) are
  *      declared below, grouped by the area that uses them. ------------- */
 
+/* ---- Utilities: JSON objects and random bytes -------------------------- */
+
+/* JSON objects are opaque handles of the platform's JSON library. A member
+ * object's handle stays valid as long as the object that holds it. */
+uint32_t JSON_ObjAddKeyValueInt(void *obj, const char *key, int32_t value);
+uint32_t JSON_ObjAddKeyValueString(void *obj, const char *key, const char *value);
+uint32_t JSON_ObjAddKeyValue(void *obj, const char *key, void *value);
+uint32_t JSON_ObjGetValueInt(void *obj, const char *key, int32_t *value);
+uint32_t JSON_ObjGetValueString(void *obj, const char *key, char *value, uint32_t size);
+uint32_t JSON_ObjGetValueObj(void *obj, const char *key, void **value);
+
+/* Fills len bytes with random data. */
+uint32_t OS_GetRandomEx(void *buf, uint32_t len);
+
+/* ---- Device model and configuration database: platform queries ------- */
+
+/* Copies product attribute `attrId` into the buffer, at most size bytes
+ * (texts NUL-terminated); 0 on success. */
+uint32_t QZ_DM_PDGetAttr(uint32_t attrId, uint32_t size, void *buffer);
+/* Stores the identifier of the current upstream user port. */
+uint32_t QZ_DM_GetCurUpUserPortID_Ext(uint32_t *portId);
+/* 1 when the device runs in equipment (factory test) mode. */
+uint32_t QZ_TOLP_CheckIsEquipMode(void);
+
+/* Parameter lists of the XML configuration database, known by a 32-bit
+ * handle. The allocation receives the builder's element array and count
+ * unchanged; an appended parameter refers to its value in place. */
+uint32_t QZ_XML_DBAllocParaList(uint32_t *handle, const void *elements, uint32_t count);
+uint32_t QZ_XML_DBAppendAllParaToParaList(uint32_t handle, uint32_t paraId, uint32_t reserved1, uint32_t type,
+                                          uint32_t reserved2, void *value, uint32_t reserved3);
+uint32_t QZ_XML_DBFreeParaList(uint32_t handle);
+
 /* ---- Sibling modules of the WLAN service: command shell ---------------- */
 
 /* The CLI module's entry for type-1020 Wi-Fi command messages. */
 uint32_t WLAN_CLI_WifiCmdMsgProc(const void *msg, uint32_t type, uint32_t a3, uint32_t a4);
+
+/* Handlers of sibling modules registered by the catalogue ("debug ap", "scen"). */
+uint32_t WLAN_CMD_ApDebug(uint32_t argc, char *argv[]);
+uint32_t WLAN_CLI_InstallScene(uint32_t argc, char *argv[]);
+
+/* ---- Inter-process calls: command shell --------------------------------- */
+
+/* The platform's header of an inter-process call, zero-filled before use. */
+#define QZ_MSG_BLOCK_LEN 88u
+#define QZ_MSG_BLOCK_CALLER_OFFSET 4u
+#define QZ_MSG_BLOCK_TARGET_OFFSET 40u
+#define QZ_MSG_BLOCK_NAME_LEN 32u
+typedef struct {
+    unsigned char aucRaw[QZ_MSG_BLOCK_LEN];
+} QZ_MSG_BLOCK_S;
+
+/* A synchronous call into another process; 0 means the answer is in the
+ * buffer. */
+uint32_t QZ_MSG_RpcCall(QZ_MSG_BLOCK_S *block, uint32_t msgNo, uint32_t reserved, const void *request,
+                        uint32_t requestLen, void *answer, uint32_t answerSize, uint32_t timeoutMs);
+uint32_t QZ_WLAN_InitMsgBlock(QZ_MSG_BLOCK_S *block);
+const char *QZ_MSG_GetCurProcName(void);
+
+/* ---- Hook tables of sibling modules: command shell and neighbour maps --- */
+
+/* One entry of a hook table: a function address, cast to its real type
+ * before the call. A table or an entry may be missing (null). */
+typedef void (*QZ_HOOK_FUNC)(void);
+QZ_HOOK_FUNC *Hook_GetZarvoFunc(void);
+QZ_HOOK_FUNC *FBT_REPORT_Hook_GetReportFunc(void);
+
+/* Smart-home link module entries (counting from 0). The neighbour map is the
+ * 53828-byte WLAN_NEIGH_MAP_S; the own-BSSID list 16 MAC addresses of 6 bytes. */
+#define QZ_ZARVO_HOOK_GET_AP_NEIGH_MAP 27u
+#define QZ_ZARVO_HOOK_GET_AP_SELF_BSSID 30u
+#define QZ_ZARVO_HOOK_MASTER_SHOW 55u
+typedef uint32_t (*QZ_ZARVO_GET_AP_NEIGH_MAP_FN)(uint32_t apNumber, uint32_t *count, void *map);
+typedef uint32_t (*QZ_ZARVO_GET_AP_SELF_BSSID_FN)(uint32_t apNumber, uint8_t *bssids);
+typedef uint32_t (*QZ_ZARVO_MASTER_SHOW_FN)(uint32_t argc, char *argv[]);
+/* Report module entry: the radar trigger. */
+#define QZ_REPORT_HOOK_RADAR_TRIGGER 10u
+typedef uint32_t (*QZ_REPORT_RADAR_TRIGGER_FN)(uint32_t arg);
+
+/* ---- Roaming module: command shell --------------------------------------- */
+
+uint32_t SCN_DisplayScnOnlineStaInfo(void);
+uint32_t SCN_DisplayCandidateApInst(void);
+uint32_t SCN_DisplayRoamLog(void);
+/* Sub-handlers of "debug scn": 0 when they recognised and did the command. */
+uint32_t SCN_ManualTriggerRoam(uint32_t argc, char *argv[]);
+uint32_t SCN_SetRoamRestPktThresh(uint32_t argc, char *argv[]);
+uint32_t SCN_ProcDfxLogByCmd(uint32_t argc, char *argv[]);
+/* Fills the 324-byte friend-station list. */
+uint32_t WIFI_SCN_GetFriendStaAll(void *list);
+uint32_t FBT_SCN_AddStaFriend(uint32_t index, const char *mac);
+
+/* Answer layouts, fields packed without gaps, native byte order:
+ * - friend-station list: count (u32), then 32 slots of 10 bytes (offline
+ *   order u32, MAC bytes);
+ * - AP instance list (call 0x47310024): count (u32), 32 instance numbers;
+ * - relation-neighbour records (call 0x4731004A): 33 records of 69 bytes,
+ *   neighbour j's instance (u32, 0xFFFFFFFF none) at 5 + 4j and its RSSI in
+ *   dBm (s32) at 37 + 4j. */
+#define QZ_SCN_FRIEND_LIST_LEN 324u
+#define QZ_SCN_FRIEND_SLOT_LEN 10u
+#define QZ_SCN_FRIEND_MAX 32u
+#define QZ_MSG_TOPO_INFO 0x48600C02u
+#define QZ_MSG_AP_INST_LIST 0x47310024u
+#define QZ_MSG_RELATION_NEIGHBOR 0x4731004Au
+#define QZ_AP_INST_LIST_LEN 132u
+#define QZ_AP_INST_MAX 32u
+#define QZ_RELATION_RECORDS 33u
+#define QZ_RELATION_RECORD_LEN 69u
+#define QZ_RELATION_NEIGHBORS 8u
+#define QZ_RELATION_INST_OFFSET 5u
+#define QZ_RELATION_RSSI_OFFSET 37u
+#define QZ_RELATION_NO_INST 0xFFFFFFFFu
+#define QZ_TOPO_ANSWER_LEN 174080u
+
+/* ---- Driver-adapter records: neighbour maps and station listing --------- */
+
+/* WLAN_Adpt_GetNeighborhoodAPInfo: BSSID text at 4, SSID text at 24, channel
+ * (u8) at 61, RSSI (s8) at 62. */
+#define QZ_NEIGH_RECORD_LEN 252u
+#define QZ_NEIGH_RECORD_BSSID_OFFSET 4u
+#define QZ_NEIGH_RECORD_SSID_OFFSET 24u
+#define QZ_NEIGH_RECORD_CHANNEL_OFFSET 61u
+#define QZ_NEIGH_RECORD_RSSI_OFFSET 62u
+/* QZ_WLAN_GetIfAssociatedDevice: MAC text at 0, RSSI text at 1031. */
+#define QZ_ASSOC_DEV_RECORD_LEN 1698u
+#define QZ_ASSOC_DEV_RSSI_OFFSET 1031u
 
 #ifdef __cplusplus
 }
