@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "qz_platform.h"
 #include "qz_wlan_shell.h"
 
 namespace qztest {
@@ -23,6 +24,7 @@ void PlatformTest::SetUp()
 
 void PlatformTest::TearDown()
 {
+    FreeCommandTable();
     qzsim::Reset();
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
@@ -57,6 +59,12 @@ std::string RunLine(const std::string &line)
     (void)qzsim::TakeConsole();
     EXPECT_EQ(WLAN_CliMsgProc(msg.data(), 0, 0, 0), 0u);
     return qzsim::TakeConsole();
+}
+
+void FreeCommandTable()
+{
+    QZ_OS_MemFreeD(g_stCmdTable.entries, "test", __LINE__);
+    memset(&g_stCmdTable, 0, sizeof(g_stCmdTable));
 }
 
 size_t CountLastWords(const std::string &unit, uint32_t code)

@@ -31,6 +31,10 @@ std::vector<unsigned char> MakeCliMsg(uint32_t type, uint32_t count, const std::
 // Sends one wlancmd line (split on blanks) and returns its console output.
 std::string RunLine(const std::string &line);
 
+// Drops the command table (its block is never freed by the library, which
+// lives until the process ends; tests create it many times).
+void FreeCommandTable();
+
 // Last words of one source unit with one code.
 size_t CountLastWords(const std::string &unit, uint32_t code);
 std::string ReadFile(const std::string &path);
