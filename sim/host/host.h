@@ -1,0 +1,176 @@
+// The stand-in WLAN service process: command lines from every source (console,
+// -c, socket clients) are checked, packed into CLI message records and handed
+// to the library one at a time on a single dispatch thread. Lines starting
+// with '.' are host meta-commands and never reach the library.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "qz_sim.h"
+
+namespace host {
+
+// ---- Command lines and CLI messages -------------------------------------------
+
+// The gateway's front-end limits: at most 8 words of at most 47 characters.
+constexpr size_t kMaxWords = 8;
+constexpr size_t kMaxWordLen = 47;
+
+// Splits a line on blanks (spaces, tabs). false (and a message naming the
+// offending word) when the line breaks a front-end limit.
+bool SplitLine(const std::string &line, std::vector<std::string> *words, std::string *error);
+// A type-149 CLI message record holding the words (at most kMaxWords, each at
+// most kMaxWordLen characters), every other byte zero.
+std::vector<unsigned char> PackCliMsg(const std::vector<std::string> &words);
+
+// ---- Meta-commands -------------------------------------------------------------
+
+// Handles ".name ARGS..."; args are the words after the name. Writes its text
+// into *out; false when the arguments are wrong (the host adds the usage).
+// Runs on the dispatch thread, so nothing else runs in the library meanwhile
+// and platform console output goes to the requester.
+using MetaHandler = std::function<bool(const std::vector<std::string> &args, std::string *out)>;
+// name without the dot ("station"); usage is the argument synopsis
+// ("add MAC SSID [BYTES_PER_CYCLE] | del MAC"); summary is one line for .help.
+void RegisterMeta(const std::string &name, const std::string &usage, const std::string &summary, MetaHandler handler);
+
+// Registers a meta-command at load time from any file of the host.
+#define HOST_META(name, usage, summary, handler) \
+    static const bool handler##_meta_registered = (host::RegisterMeta(name, usage, summary, handler), true)
+
+// ---- Requests and the dispatch thread -----------------------------------------------
+
+// One command line in flight: the dispatch thread writes its output, the
+// requester drains it (so a slow reader never holds up the dispatch thread).
+class Request {
+  public:
+    explicit Request(std::string line) : line_(std::move(line)) {}
+    const std::string &line() const { return line_; }
+
+    // Dispatch thread side.
+    void Output(const char *text, size_t len);
+    void Error(const std::string &text);
+    void Finish(bool delivered);
+
+    // Requester side: calls sink(isError, text) for each piece of output as
+    // it arrives until the request finishes; answers whether it was delivered.
+    using Sink = std::function<void(bool isError, const std::string &text)>;
+    bool Drain(const Sink &sink);
+    // The requester is gone: output from now on is dropped.
+    void Abandon();
+
+  private:
+    struct Piece {
+        bool isError;
+        std::string text;
+    };
+    void Push(bool isError, const char *text, size_t len);
+
+    std::string line_;
+    std::mutex mu_;
+    std::condition_variable cv_;
+    std::deque<Piece> pieces_;
+    bool done_ = false;
+    bool delivered_ = false;
+    bool abandoned_ = false;
+};
+
+// The library's CLI entry point (WLAN_CliMsgProc).
+using CliEntry = uint32_t (*)(const void *msg, uint32_t ignored, uint32_t a3, uint32_t a4);
+
+// Runs one line on the calling thread: meta-command, or checked, packed and
+// delivered to the library. Output and errors go to the request (and the
+// platform console of the calling thread should point at it as well).
+// Answers false when the line was refused or the meta-command failed.
+// A ".quit" line calls onQuit.
+bool ExecuteLine(const std::string &line, CliEntry entry, const std::function<void()> &onQuit, Request *request);
+
+// Serialises every request on one thread.
+class Dispatcher {
+  public:
+    Dispatcher(CliEntry entry, std::function<void()> onQuit) : entry_(entry), onQuit_(std::move(onQuit)) {}
+    ~Dispatcher() { Stop(); }
+    void Start();
+    // Finishes the request that runs; queued ones fail with "host stopping".
+    void Stop();
+    // false (the request already finished, failed) when stopping.
+    bool Submit(const std::shared_ptr<Request> &request);
+
+  private:
+    void Loop();
+
+    CliEntry entry_;
+    std::function<void()> onQuit_;
+    std::mutex mu_;
+    std::condition_variable cv_;
+    std::deque<std::shared_ptr<Request>> queue_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+// ---- Socket server and client -------------------------------------------------------
+
+// The byte limit of a command line sent by a client (newline included).
+constexpr size_t kMaxClientLine = 1024;
+// Frames of the answer: kind byte, 4-byte big-endian length, payload.
+constexpr char kFrameOutput = 'O';
+constexpr char kFrameError = 'E';
+constexpr char kFrameStatus = 'S';  // payload: one byte, 0 delivered, 1 refused
+
+// Checks a line received from a client: printable text (tabs allowed, UTF-8
+// allowed), no control bytes. false and a message otherwise.
+bool CheckClientLine(const std::string &line, std::string *error);
+
+// Listens on a Unix socket and hands each client's line to the dispatcher.
+class SocketServer {
+  public:
+    SocketServer() = default;
+    ~SocketServer() { Stop(); }
+    // Binds and listens (a stale socket file is replaced; a live one is "in
+    // use"). false and a message on failure.
+    bool Listen(const std::string &path, std::string *error);
+    // Accepts clients and hands their lines to the dispatcher.
+    void Start(Dispatcher *dispatcher);
+    // Stops accepting, wakes and joins every connection, removes the socket.
+    void Stop();
+
+  private:
+    struct Connection;
+    void AcceptLoop();
+    void Serve(const std::shared_ptr<Connection> &conn);
+    void Reap(bool all);
+
+    Dispatcher *dispatcher_ = nullptr;
+    std::string path_;
+    int listenFd_ = -1;
+    int wakeFds_[2] = {-1, -1};
+    std::thread acceptThread_;
+    std::mutex mu_;
+    std::vector<std::shared_ptr<Connection>> connections_;
+    bool stopping_ = false;
+};
+
+// Sends one line to a host and streams the answer: output to out, errors to
+// err. Answers 0 delivered, 1 refused, 2 on a connection failure (message in
+// *error).
+int SendLine(const std::string &socketPath, const std::string &line,
+             const std::function<void(const std::string &)> &out, const std::function<void(const std::string &)> &err,
+             std::string *error);
+
+// ---- Paths --------------------------------------------------------------------------------
+
+// The directory of the running executable.
+std::string ExecutableDir();
+// Default root: <bin>/../sandbox; default socket: <root>/var/run/wlan_host.sock.
+std::string DefaultRoot();
+std::string DefaultSocket(const std::string &root);
+
+}  // namespace host

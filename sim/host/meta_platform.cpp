@@ -1,0 +1,80 @@
+// Meta-commands over the simulated platform's control API: feature answers,
+// timer cycles, and the last-word and trace records.
+#include <cstdio>
+
+#include "host.h"
+
+namespace {
+
+// A decimal integer in [min, max], the whole word.
+bool ParseInt(const std::string &word, long long min, long long max, long long *out)
+{
+    if (word.empty() || word.size() > 20) return false;
+    char *end = nullptr;
+    long long v = strtoll(word.c_str(), &end, 10);
+    if (*end != '\0' || v < min || v > max) return false;
+    *out = v;
+    return true;
+}
+
+bool Feature(const std::vector<std::string> &args, std::string *out)
+{
+    long long value = 0;
+    if (args.size() != 2 || !ParseInt(args[1], INT32_MIN, INT32_MAX, &value)) return false;
+    qzsim::ChangeFeature(args[0], static_cast<int32_t>(value));
+    qzsim::FlushEvents();  // the next command sees the refreshed answer
+    *out = "feature " + args[0] + " = " + std::to_string(value) + ", event 4343 raised";
+    return true;
+}
+HOST_META("feature", "NAME VALUE", "set a feature's answer and raise event 4343 with its name", Feature);
+
+bool Cycles(const std::vector<std::string> &args, std::string *out)
+{
+    long long n = 0;
+    if (args.size() != 1 || !ParseInt(args[0], 1, 1000000, &n)) return false;
+    qzsim::RunTimerCycles(static_cast<int>(n));
+    *out = "ran " + std::to_string(n) + " timer cycle" + (n == 1 ? "" : "s");
+    return true;
+}
+HOST_META("cycles", "N", "run N timer cycles now (1 to 1000000)", Cycles);
+
+// An optional "clear" argument empties the records after showing them.
+bool ClearArg(const std::vector<std::string> &args, bool *clear)
+{
+    *clear = args.size() == 1 && args[0] == "clear";
+    return args.empty() || *clear;
+}
+
+bool LastWord(const std::vector<std::string> &args, std::string *out)
+{
+    bool clear = false;
+    if (!ClearArg(args, &clear)) return false;
+    auto records = qzsim::LastWords();
+    for (const auto &lw : records) {
+        char line[160];
+        snprintf(line, sizeof(line), "%s:%u code=0x%X values=%u,%u,%u,%u\n", lw.file.c_str(), lw.line, lw.code,
+                 lw.value1, lw.value2, lw.value3, lw.value4);
+        *out += line;
+    }
+    *out += std::to_string(records.size()) + " last-word record" + (records.size() == 1 ? "" : "s");
+    if (clear) qzsim::ClearRecords();
+    return true;
+}
+HOST_META("lastword", "[clear]", "print the last-word records (clear: then empty all records)", LastWord);
+
+bool Trace(const std::vector<std::string> &args, std::string *out)
+{
+    bool clear = false;
+    if (!ClearArg(args, &clear)) return false;
+    auto records = qzsim::Traces();
+    for (const auto &t : records) {
+        *out += "[" + std::to_string(t.id) + "] " + t.file + ":" + std::to_string(t.line) + " " + t.text;
+        if (t.text.empty() || t.text.back() != '\n') *out += "\n";
+    }
+    *out += std::to_string(records.size()) + " trace line" + (records.size() == 1 ? "" : "s");
+    if (clear) qzsim::ClearRecords();
+    return true;
+}
+HOST_META("trace", "[clear]", "print the trace lines (clear: then empty all records)", Trace);
+
+}  // namespace

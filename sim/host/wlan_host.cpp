@@ -1,0 +1,326 @@
+// wlan_host: the stand-in WLAN service process. Loads libqz_wlan_base.so over
+// the simulated gateway platform (linked into this program, so its calls are
+// global symbols the library binds to), starts it and delivers command lines
+// from the console, -c and the Unix socket.
+#include <dlfcn.h>
+#include <errno.h>
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <readline/history.h>
+#include <readline/readline.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "host.h"
+#include "qz_sim_service.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: wlan_host [OPTIONS]\n"
+    "The simulated gateway's WLAN service: loads libqz_wlan_base.so, starts it and\n"
+    "delivers wlancmd command lines to it.\n"
+    "\n"
+    "Options:\n"
+    "  --profile FILE   product profile (JSON); default: profiles/default.json of the\n"
+    "                   source tree\n"
+    "  --root DIR       sandbox root: every absolute path of the platform is taken\n"
+    "                   below it; default: <bin>/../sandbox\n"
+    "  --socket PATH    Unix socket for wlancmd clients; default:\n"
+    "                   <root>/var/run/wlan_host.sock\n"
+    "  --cycle-ms N     period of the platform's timer service (default 3000)\n"
+    "  --library PATH   the library to load; default: <bin>/../lib/libqz_wlan_base.so\n"
+    "  -c LINE          run LINE after start-up (repeatable, in order), print its\n"
+    "                   output and exit: 0 when every line was delivered, 1 otherwise\n"
+    "  --serve          read no console input; run until SIGINT or SIGTERM (or .quit)\n"
+    "  --help           this text\n"
+    "\n"
+    "Without -c or --serve, a terminal gets a \"wlancmd> \" prompt with line editing\n"
+    "and history; other input is read line by line to its end.\n"
+    "\n"
+    "A line is a wlancmd command line: at most 8 words of at most 47 characters,\n"
+    "packed into a CLI message (type 149) and handed to WLAN_CliMsgProc on one\n"
+    "dispatch thread; try \"?\". Lines starting with '.' are host commands:\n"
+    "  .help  .quit  .feature NAME VALUE  .cycles N  .lastword [clear]  .trace [clear]\n"
+    "and more listed by .help.\n"
+    "\n"
+    "Other shells send lines to the running host with: wlancmd [--socket PATH] WORD...\n"
+    "Output of the timer and event threads goes to this program's standard output.\n";
+
+struct Options {
+    std::string profile = QZ_DEFAULT_PROFILE;
+    std::string root;
+    std::string socket;
+    std::string library;
+    unsigned cycleMs = 3000;
+    std::vector<std::string> lines;
+    bool serve = false;
+};
+
+[[noreturn]] void Fail(const std::string &message, int status = 2)
+{
+    fprintf(stderr, "wlan_host: %s\n", message.c_str());
+    exit(status);
+}
+
+Options ParseOptions(int argc, char **argv)
+{
+    Options o;
+    for (int i = 1; i < argc; i++) {
+        std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) Fail(arg + " needs a value (see --help)");
+            return argv[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            fputs(kUsage, stdout);
+            exit(0);
+        } else if (arg == "--profile") {
+            o.profile = value();
+        } else if (arg == "--root") {
+            o.root = value();
+        } else if (arg == "--socket") {
+            o.socket = value();
+        } else if (arg == "--library") {
+            o.library = value();
+        } else if (arg == "--cycle-ms") {
+            std::string v = value();
+            char *end = nullptr;
+            unsigned long ms = strtoul(v.c_str(), &end, 10);
+            if (v.empty() || *end != '\0' || ms < 1 || ms > 3600000) Fail("--cycle-ms: " + v + " is not 1 to 3600000");
+            o.cycleMs = static_cast<unsigned>(ms);
+        } else if (arg == "-c") {
+            o.lines.push_back(value());
+        } else if (arg == "--serve") {
+            o.serve = true;
+        } else {
+            Fail("unknown option " + arg + " (see --help)");
+        }
+    }
+    if (o.serve && !o.lines.empty()) Fail("-c and --serve exclude each other");
+    if (o.root.empty()) o.root = host::DefaultRoot();
+    if (o.library.empty()) o.library = host::ExecutableDir() + "/../lib/libqz_wlan_base.so";
+    return o;
+}
+
+// ---- The library ---------------------------------------------------------------------
+
+template <typename Fn>
+Fn Lookup(void *lib, const char *name)
+{
+    return reinterpret_cast<Fn>(dlsym(lib, name));
+}
+
+// Loads the library and calls the start-up functions it has, in the service's
+// order. The first two are required; later ones are skipped while absent.
+// Null and a message when the library is unusable.
+host::CliEntry StartLibrary(const std::string &path, std::string *error)
+{
+    void *lib = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+    if (lib == nullptr) {
+        *error = std::string("cannot load the library: ") + dlerror();
+        return nullptr;
+    }
+    using Init = uint32_t (*)();
+    auto cli = Lookup<host::CliEntry>(lib, "WLAN_CliMsgProc");
+    auto logInit = Lookup<Init>(lib, "WLAN_CMD_LogInit");
+    auto cmdInit = Lookup<Init>(lib, "WLAN_DBG_CmdInit");
+    if (cli == nullptr || logInit == nullptr || cmdInit == nullptr) {
+        *error = path + " lacks WLAN_CliMsgProc, WLAN_CMD_LogInit or WLAN_DBG_CmdInit";
+        dlclose(lib);
+        return nullptr;
+    }
+    auto check = [](const char *name, uint32_t status) {
+        if (status != 0) fprintf(stderr, "wlan_host: %s answered 0x%X\n", name, status);
+    };
+    check("WLAN_CMD_LogInit", logInit());
+    check("WLAN_DBG_CmdInit", cmdInit());
+    for (const char *name : {"WLAN_FT_Init", "WLAN_InitAirInterface"}) {
+        if (auto init = Lookup<Init>(lib, name)) check(name, init());
+    }
+    if (auto fitAp = Lookup<void (*)(uint32_t)>(lib, "WLAN_FITAP_Init")) fitAp(qzsim::ProfileFitApMode());
+    if (auto apInst = Lookup<void (*)(uint8_t)>(lib, "WLAN_SetOwnAPInst")) {
+        apInst(static_cast<uint8_t>(qzsim::ProfileOwnApInst()));
+    }
+    // Never closed: the library has no shutdown, its timer and tables live
+    // until the process ends.
+    return cli;
+}
+
+// ---- Stopping ------------------------------------------------------------------------
+
+// Signals are blocked in every thread and taken by one watcher thread; a stop
+// (signal or .quit) wakes the main loop through an eventfd.
+std::atomic<bool> g_stop{false};
+int g_stopFd = -1;
+
+void RequestStop()
+{
+    g_stop.store(true);
+    uint64_t one = 1;
+    (void)!write(g_stopFd, &one, sizeof(one));
+}
+
+sigset_t StopSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGUSR1);  // wakes the watcher at exit
+    return set;
+}
+
+void WatchSignals()
+{
+    sigset_t set = StopSignals();
+    int sig = 0;
+    while (sigwait(&set, &sig) == 0) {
+        if (sig == SIGUSR1) return;
+        RequestStop();
+    }
+}
+
+// ---- Console modes -------------------------------------------------------------------
+
+// Runs one line and prints its output; answers whether it was delivered.
+bool RunAndPrint(host::Dispatcher *dispatcher, const std::string &line)
+{
+    auto request = std::make_shared<host::Request>(line);
+    dispatcher->Submit(request);
+    return request->Drain([](bool isError, const std::string &text) {
+        FILE *out = isError ? stderr : stdout;
+        fwrite(text.data(), 1, text.size(), out);
+        fflush(out);
+    });
+}
+
+// Waits for input on fd or a stop; false on a stop.
+bool WaitInput(int fd)
+{
+    pollfd fds[2] = {{fd, POLLIN, 0}, {g_stopFd, POLLIN, 0}};
+    while (!g_stop.load()) {
+        int n = poll(fds, 2, -1);
+        if (n < 0 && errno != EINTR) return false;
+        if (n > 0 && fds[1].revents != 0) return false;
+        if (n > 0 && fds[0].revents != 0) return true;
+    }
+    return false;
+}
+
+void ReadPipe(host::Dispatcher *dispatcher)
+{
+    std::string pending;
+    char buf[4096];
+    while (WaitInput(STDIN_FILENO)) {
+        ssize_t n = read(STDIN_FILENO, buf, sizeof(buf));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        pending.append(buf, static_cast<size_t>(n));
+        size_t nl;
+        while ((nl = pending.find('\n')) != std::string::npos && !g_stop.load()) {
+            (void)RunAndPrint(dispatcher, pending.substr(0, nl));
+            pending.erase(0, nl + 1);
+        }
+    }
+    if (!pending.empty() && !g_stop.load()) (void)RunAndPrint(dispatcher, pending);
+}
+
+host::Dispatcher *g_readlineDispatcher = nullptr;
+bool g_readlineEof = false;
+
+void OnReadline(char *line)
+{
+    if (line == nullptr) {
+        g_readlineEof = true;
+        fputc('\n', stdout);
+        return;
+    }
+    if (line[0] != '\0') add_history(line);
+    (void)RunAndPrint(g_readlineDispatcher, line);
+    free(line);
+}
+
+void ReadTerminal(host::Dispatcher *dispatcher)
+{
+    g_readlineDispatcher = dispatcher;
+    rl_catch_signals = 0;  // the signal watcher owns SIGINT and SIGTERM
+    rl_callback_handler_install("wlancmd> ", OnReadline);
+    while (!g_readlineEof && WaitInput(STDIN_FILENO)) rl_callback_read_char();
+    rl_callback_handler_remove();
+    if (g_stop.load() && !g_readlineEof) fputc('\n', stdout);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    Options o = ParseOptions(argc, argv);
+
+    // Before any thread exists, so that every thread inherits the mask.
+    sigset_t signals = StopSignals();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    std::string error;
+    if (!qzsim::SetRoot(o.root, &error)) Fail(error);
+    qzsim::Reset();
+    if (!qzsim::LoadProfileFile(o.profile, &error)) Fail("bad profile: " + error);
+    if (o.socket.empty()) o.socket = host::DefaultSocket(qzsim::Root());
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(o.socket).parent_path(), ec);
+    g_stopFd = eventfd(0, EFD_CLOEXEC);
+    if (g_stopFd < 0) Fail(std::string("eventfd: ") + strerror(errno));
+
+    host::SocketServer server;
+    if (!server.Listen(o.socket, &error)) Fail(error);
+    qzsim::StartEventThread();
+    host::CliEntry cli = StartLibrary(o.library, &error);
+    if (cli == nullptr) {
+        server.Stop();
+        qzsim::StopEventThread();
+        Fail(error);
+    }
+    qzsim::StartTimerThread(o.cycleMs);
+    host::Dispatcher dispatcher(cli, RequestStop);
+    dispatcher.Start();
+    server.Start(&dispatcher);
+    std::thread watcher(WatchSignals);
+
+    int status = 0;
+    if (!o.lines.empty()) {
+        for (const auto &line : o.lines) {
+            if (g_stop.load()) break;
+            if (!RunAndPrint(&dispatcher, line)) status = 1;
+        }
+    } else if (o.serve) {
+        fprintf(stderr, "wlan_host: serving on %s (root %s)\n", o.socket.c_str(), qzsim::Root().c_str());
+        while (WaitInput(-1)) {
+        }
+    } else if (isatty(STDIN_FILENO)) {
+        printf("wlan_host: root %s, socket %s; .help lists the host commands, ? the library's\n", qzsim::Root().c_str(),
+               o.socket.c_str());
+        ReadTerminal(&dispatcher);
+    } else {
+        ReadPipe(&dispatcher);
+    }
+
+    // The dispatcher first: it fails queued requests, so that connection
+    // threads waiting on them can end.
+    dispatcher.Stop();
+    server.Stop();
+    qzsim::StopTimerThread();
+    qzsim::StopEventThread();
+    pthread_kill(watcher.native_handle(), SIGUSR1);
+    watcher.join();
+    close(g_stopFd);
+    fflush(stdout);
+    return status;
+}
