@@ -5,11 +5,15 @@
 #include "qz_wlan_common.h"
 #include "qz_wlan_log.h"
 #include "qz_wlan_shell.h"
+#include "qz_wlan_util.h"
 
 int main(void)
 {
     WLAN_LOG_TBL_S *ring;
     if (WLAN_CMD_LogInit() != 0) {
+        return 1;
+    }
+    if (WLAN_GetMinNum(0xFFFFFFFFu, 1u) != 1u || WLAN_EndWithZip("a.zip") != 1u) {
         return 1;
     }
     ring = WLAN_CMD_LOG_TblGet();
