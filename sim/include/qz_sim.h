@@ -138,5 +138,21 @@ void FlushEvents();
 void SetFeature(const std::string &name, int32_t value);
 // SetFeature and raise event 4343 with the name, as a product change would.
 void ChangeFeature(const std::string &name, int32_t value);
+// How often the feature service was asked about `name` since the last Reset().
+size_t FeatureQueries(const std::string &name);
+
+// ---- Configuration database ------------------------------------------------------
+
+// One parameter appended to a list: identifier, type code, value address.
+struct XmlDbPara {
+    uint32_t id;
+    uint32_t type;
+    const void *value;
+};
+// What was appended to a live list; none for an unknown or freed handle. To
+// make the nth append fail: FailCall("QZ_XML_DBAppendAllParaToParaList", code, n - 1).
+std::optional<std::vector<XmlDbPara>> XmlDbList(uint32_t handle);
+// Lists allocated and not freed yet (a leak check).
+size_t XmlDbLiveLists();
 
 }  // namespace qzsim

@@ -19,6 +19,7 @@ constexpr uint32_t kFeatureEvent = 4343;
 struct Features {
     std::mutex mu;
     std::map<std::string, int32_t> answers;
+    std::map<std::string, size_t> queries;  // since the last Reset()
 };
 
 Features &F()
@@ -99,6 +100,13 @@ void EventLoop()
     }
 }
 
+void ResetQueries()
+{
+    std::lock_guard<std::mutex> lock(F().mu);
+    F().queries.clear();
+}
+QZSIM_ON_RESET(ResetQueries);
+
 void ResetEvents()
 {
     StopEventThread();
@@ -116,6 +124,13 @@ void SetFeature(const std::string &name, int32_t value)
 {
     std::lock_guard<std::mutex> lock(F().mu);
     F().answers[name] = value;
+}
+
+size_t FeatureQueries(const std::string &name)
+{
+    std::lock_guard<std::mutex> lock(F().mu);
+    auto it = F().queries.find(name);
+    return it == F().queries.end() ? 0 : it->second;
 }
 
 void ChangeFeature(const std::string &name, int32_t value)
@@ -161,6 +176,7 @@ int32_t QZ_Feature_IsSupportByFeatureName(const char *name)
     if (Faulted("QZ_Feature_IsSupportByFeatureName", &ret)) return ret;
     if (name == nullptr) return 0;
     std::lock_guard<std::mutex> lock(F().mu);
+    F().queries[name]++;
     auto it = F().answers.find(name);
     return it == F().answers.end() ? 0 : it->second;
 }

@@ -182,6 +182,16 @@ uint32_t OS_GetRandomEx(void *buf, uint32_t len);
 /* Copies product attribute `attrId` into the buffer, at most size bytes
  * (texts NUL-terminated); 0 on success. */
 uint32_t QZ_DM_PDGetAttr(uint32_t attrId, uint32_t size, void *buffer);
+/* The product attributes the library reads, and their sizes. */
+#define QZ_DM_ATTR_PRODUCT_NAME 11u
+#define QZ_DM_ATTR_GATEWAY_SN 0x11000035u
+#define QZ_DM_ATTR_AP_SN 0x1100003Bu
+#define QZ_DM_ATTR_BIN_WORD 0x11000044u
+#define QZ_DM_ATTR_CFG_WORD 0x11000045u
+#define QZ_DM_ATTR_REGION 0x11000099u
+#define QZ_DM_WORD_LEN 25u
+#define QZ_DM_GATEWAY_SN_LEN 65u
+#define QZ_DM_AP_SN_LEN 21u
 /* Stores the identifier of the current upstream user port. */
 uint32_t QZ_DM_GetCurUpUserPortID_Ext(uint32_t *portId);
 /* 1 when the device runs in equipment (factory test) mode. */

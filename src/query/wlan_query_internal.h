@@ -1,0 +1,15 @@
+// Internal interface of the platform queries (not exported).
+#ifndef WLAN_QUERY_INTERNAL_H
+#define WLAN_QUERY_INTERNAL_H
+
+#include <stdint.h>
+
+// Product answers are cached in signed words; this one means "not yet asked".
+#define WLAN_QUERY_NOT_ASKED (-1)
+
+// Put the cached product answers back to their load-time values, so that a
+// test program can start each case from a freshly loaded library.
+void WLAN_SPEC_ResetCache(void);
+void WLAN_DM_ResetCaches(void);
+
+#endif  // WLAN_QUERY_INTERNAL_H
