@@ -155,4 +155,21 @@ std::optional<std::vector<XmlDbPara>> XmlDbList(uint32_t handle);
 // Lists allocated and not freed yet (a leak check).
 size_t XmlDbLiveLists();
 
+// ---- Associated stations ------------------------------------------------------------
+
+// Stations join, leave and change while the platform runs (the profile's
+// "stations" list is the starting set). MACs are compared exactly, so two MAC
+// texts that differ in letter case are two stations. false and a message
+// naming the problem when the station or a value is refused.
+bool AddStation(const std::string &mac, uint32_t ssid, uint64_t bytesPerCycle, std::string *error);
+bool RemoveStation(const std::string &mac, std::string *error);
+// key: one of the profile's station keys but "mac" (ssid, rssi, txRate, rxRate,
+// powerSave, bytesPerCycle, staId, inactive); value as text ("true"/"false"
+// for inactive, "none" removes staId).
+bool SetStationKey(const std::string &mac, const std::string &key, const std::string &value, std::string *error);
+// Sets a station's byte counter (every station's with an empty mac).
+bool SetStationCounter(const std::string &mac, uint64_t bytes, std::string *error);
+// One line per station in profile order, with its counter.
+std::string DescribeStations();
+
 }  // namespace qzsim

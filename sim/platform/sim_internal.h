@@ -11,6 +11,10 @@ namespace qzsim {
 // Called by Reset(); each module registers one to drop its state.
 void RegisterResetHook(void (*hook)());
 
+// Called at the start of every timer cycle (thread or RunTimerCycles), before
+// the callbacks: the simulated product's clocked state advances here.
+void RegisterCycleHook(void (*hook)());
+
 // Writes console text to the calling thread's sink (or the default one).
 void ConsoleWrite(const char *text, size_t len);
 std::string VFormat(const char *fmt, va_list ap);
@@ -40,5 +44,6 @@ bool Faulted(const char *name, T *ret)
 // Registers a reset hook at load time (the simulated platform may use static
 // constructors; the library may not).
 #define QZSIM_ON_RESET(fn) static const bool fn##_registered = (qzsim::RegisterResetHook(fn), true)
+#define QZSIM_ON_CYCLE(fn) static const bool fn##_on_cycle = (qzsim::RegisterCycleHook(fn), true)
 #define QZSIM_PROFILE_SECTION(key, parser) \
     static const bool parser##_registered = (qzsim::RegisterProfileSection(key, parser), true)

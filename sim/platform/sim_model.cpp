@@ -120,29 +120,6 @@ bool ParseWlan(const json *value, ProfileApply *apply, std::string *error)
 }
 QZSIM_PROFILE_SECTION("wlan", ParseWlan);
 
-bool ParseStation(const json &obj, size_t i, SimStation *s, std::string *error)
-{
-    const std::string p = "stations[" + std::to_string(i) + "]";
-    long long rssi = s->rssi;
-    long long bytes = 0;
-    std::array<uint8_t, 6> mac{};
-    if (!CheckKeys(obj, {"ssid", "mac", "rssi", "txRate", "rxRate", "powerSave", "bytesPerCycle"}, p, error) ||
-        !ReadU32(obj, "ssid", 255, &s->ssid, p, error) || !ReadString(obj, "mac", &s->mac, p, error) ||
-        !ReadInt(obj, "rssi", -128, 0, &rssi, p, error) || !ReadU32(obj, "txRate", 100000, &s->txRate, p, error) ||
-        !ReadU32(obj, "rxRate", 100000, &s->rxRate, p, error) ||
-        !ReadU32(obj, "powerSave", 255, &s->powerSave, p, error) ||
-        !ReadInt(obj, "bytesPerCycle", 0, 1LL << 40, &bytes, p, error)) {
-        return false;
-    }
-    if (!ParseMac(s->mac, &mac)) {
-        *error = p + ".mac: required, a MAC address";
-        return false;
-    }
-    s->rssi = static_cast<int32_t>(rssi);
-    s->bytesPerCycle = static_cast<uint64_t>(bytes);
-    return true;
-}
-
 bool ParseStations(const json *value, ProfileApply *apply, std::string *error)
 {
     std::vector<SimStation> stations;
@@ -153,7 +130,7 @@ bool ParseStations(const json *value, ProfileApply *apply, std::string *error)
         }
         for (size_t i = 0; i < value->size(); i++) {
             SimStation s;
-            if (!ParseStation((*value)[i], i, &s, error)) return false;
+            if (!ParseStation((*value)[i], "stations[" + std::to_string(i) + "]", &s, error)) return false;
             stations.push_back(s);
         }
     }
@@ -177,6 +154,47 @@ std::mutex &ModelMutex()
 {
     static std::mutex mu;
     return mu;
+}
+
+bool ParseStation(const json &obj, const std::string &p, SimStation *s, std::string *error)
+{
+    long long rssi = s->rssi;
+    long long bytes = static_cast<long long>(s->bytesPerCycle);
+    long long staId = s->hasStaId ? static_cast<long long>(s->staId) : -1LL;
+    std::array<uint8_t, 6> mac{};
+    if (!CheckKeys(obj, {"ssid", "mac", "rssi", "txRate", "rxRate", "powerSave", "bytesPerCycle", "staId", "inactive"},
+                   p, error) ||
+        !ReadU32(obj, "ssid", 255, &s->ssid, p, error) || !ReadString(obj, "mac", &s->mac, p, error) ||
+        !ReadInt(obj, "rssi", -128, 0, &rssi, p, error) || !ReadU32(obj, "txRate", 100000, &s->txRate, p, error) ||
+        !ReadU32(obj, "rxRate", 100000, &s->rxRate, p, error) ||
+        !ReadU32(obj, "powerSave", 255, &s->powerSave, p, error) ||
+        !ReadInt(obj, "bytesPerCycle", 0, 1LL << 40, &bytes, p, error) ||
+        !ReadInt(obj, "staId", 0, UINT32_MAX, &staId, p, error) || !ReadBool(obj, "inactive", &s->inactive, p, error)) {
+        return false;
+    }
+    if (!ParseMac(s->mac, &mac)) {
+        *error = p + ".mac: required, a MAC address";
+        return false;
+    }
+    s->rssi = static_cast<int32_t>(rssi);
+    s->bytesPerCycle = static_cast<uint64_t>(bytes);
+    s->hasStaId = staId >= 0;
+    s->staId = s->hasStaId ? static_cast<uint32_t>(staId) : 0;
+    return true;
+}
+
+json StationToJson(const SimStation &s)
+{
+    json j = {{"ssid", s.ssid},
+              {"mac", s.mac},
+              {"rssi", s.rssi},
+              {"txRate", s.txRate},
+              {"rxRate", s.rxRate},
+              {"powerSave", s.powerSave},
+              {"bytesPerCycle", s.bytesPerCycle},
+              {"inactive", s.inactive}};
+    if (s.hasStaId) j["staId"] = s.staId;
+    return j;
 }
 
 bool ParseMac(const std::string &text, std::array<uint8_t, 6> *mac)

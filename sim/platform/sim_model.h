@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 namespace qzsim {
 
 struct SimDevice {
@@ -46,6 +48,10 @@ struct SimStation {
     uint32_t rxRate = 0;
     uint32_t powerSave = 0;
     uint64_t bytesPerCycle = 0;
+    bool hasStaId = false;  // the driver knows no station identifier without one
+    uint32_t staId = 0;
+    bool inactive = false;  // associated, but the adapter marks it not to be sampled
+    uint64_t txBytes = 0;   // byte counter: grows by bytesPerCycle every timer cycle
 };
 
 struct SimModel {
@@ -59,5 +65,10 @@ SimModel &Model();
 std::mutex &ModelMutex();
 
 bool ParseMac(const std::string &text, std::array<uint8_t, 6> *mac);
+
+// One station of the profile's "stations" list (path names it in errors), and
+// back: the control API changes stations by re-parsing their profile form.
+bool ParseStation(const nlohmann::json &obj, const std::string &path, SimStation *s, std::string *error);
+nlohmann::json StationToJson(const SimStation &s);
 
 }  // namespace qzsim

@@ -108,9 +108,16 @@ Timers &T()
     return timers;
 }
 
+std::vector<void (*)()> &CycleHooks()
+{
+    static std::vector<void (*)()> hooks;
+    return hooks;
+}
+
 void RunOneCycle()
 {
     std::lock_guard<std::mutex> run(T().runMu);
+    for (auto hook : CycleHooks()) hook();
     std::vector<QZ_TIMER_CALLBACK> callbacks;
     {
         std::lock_guard<std::mutex> lock(T().mu);
@@ -133,6 +140,12 @@ QZSIM_ON_RESET(ResetTime);
 }  // namespace
 
 namespace qzsim {
+
+// Registered at load time only (static registrars), before any cycle runs.
+void RegisterCycleHook(void (*hook)())
+{
+    CycleHooks().push_back(hook);
+}
 
 void FixClock(time_t seconds, uint32_t micros)
 {
