@@ -71,6 +71,28 @@ QZ_WLAN_API uint32_t WLAN_DBG_RegCapWapCmd(void);
 QZ_WLAN_API uint32_t WLAN_DBG_RegScenCmd(void);
 QZ_WLAN_API uint32_t WLAN_DBG_RegCmdPartOne(void);
 
+/* Diagnostic handlers that live with the shell (word count and words in, 0
+ * for success; non-zero makes the dispatcher print the usage line). */
+QZ_WLAN_API uint32_t WLAN_CMD_ShowTopo(uint32_t argc, char *argv[]);
+QZ_WLAN_API uint32_t WLAN_CMD_ScnDebug(uint32_t argc, char *argv[]);
+QZ_WLAN_API uint32_t WLAN_CMD_ScnDebugPrint(uint32_t argc, char *argv[]);
+QZ_WLAN_API uint32_t WLAN_CMD_RoamDebug(uint32_t argc, char *argv[]);
+
+/* Prints the roaming module's friend stations (last two MAC bytes hidden). */
+QZ_WLAN_API void SCN_DisplayFriendSta(void);
+
+/* Roam-debug switches: index 0 is 802.11k roaming, 1 is 802.11v; a non-zero
+ * value disables that kind of roaming. Safe to read from any thread. */
+#define WLAN_ROAM_DEBUG_11K 0u
+#define WLAN_ROAM_DEBUG_11V 1u
+/* 0 set, 1 index out of range. */
+QZ_WLAN_API uint32_t WLAN_CMD_RoamDebugFunc(uint32_t index, uint32_t value);
+/* 1 when that kind of roaming is disabled, 0 when not or index out of range. */
+QZ_WLAN_API uint32_t WRRM_DfxiIsRoamDisable(uint32_t index);
+
+/* Prints the relation-neighbour table of the access points. Returns 0. */
+QZ_WLAN_API uint32_t WLAN_DisplayRelationNeighbor(void);
+
 QZ_WLAN_EXTERN_C_END
 
 #endif /* QZ_WLAN_SHELL_H */

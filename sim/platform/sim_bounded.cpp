@@ -4,9 +4,12 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "qz_platform.h"
 #include "qz_sim_bounded.h"
+#include "sim_internal.h"
 
 namespace {
 
@@ -79,6 +82,11 @@ int strncpy_s(char *dest, size_t destMax, const char *src, size_t count)
 
 int strcpy_s(char *dest, size_t destMax, const char *src)
 {
+    int ret;
+    if (qzsim::Faulted("strcpy_s", &ret)) {
+        if (!BadDest(dest, destMax)) dest[0] = '\0';
+        return ret;
+    }
     // Reads at most destMax bytes of src: a longer source fails either way.
     return strncpy_s(dest, destMax, src, destMax);
 }
@@ -139,16 +147,86 @@ int vsnprintf_s(char *dest, size_t destMax, size_t count, const char *fmt, va_li
 int sscanf_s(const char *buffer, const char *fmt, ...)
 {
     if (buffer == nullptr || fmt == nullptr) return -1;
-    for (const char *p = strchr(fmt, '%'); p != nullptr; p = strchr(p + 2, '%')) {
-        if (p[1] == '\0') break;
-        const char *conv = p + 1 + strspn(p + 1, "0123456789hljztL*");
-        if (*conv == 's' || *conv == 'c' || *conv == '[') return -1;
-        if (p[1] == '%') continue;
-    }
+    // Text conversions (%s, %c, %[) take the destination size after the
+    // pointer. They scan into a buffer one character larger, so a text that
+    // does not fit is seen and fails (nothing assigned from it on) instead
+    // of being cut. Every argument is a pointer: the format is replayed.
+    constexpr int kMaxArgs = 8;
+    struct Arg {
+        void *dest = nullptr;
+        size_t size = 0;     // text conversions only
+        bool exact = false;  // %c: exactly its width, no terminator
+        std::vector<char> scratch;
+    };
+    Arg args[kMaxArgs];
+    int nargs = 0;
+    std::string rewritten;
     va_list ap;
     va_start(ap, fmt);
-    int n = vsscanf(buffer, fmt, ap);
+    bool bad = false;
+    for (const char *p = fmt; *p != '\0' && !bad; p++) {
+        rewritten += *p;
+        if (*p != '%') continue;
+        if (p[1] == '%') {
+            rewritten += *++p;
+            continue;
+        }
+        const char *q = p + 1;
+        bool suppressed = *q == '*';
+        if (suppressed) q++;
+        unsigned long width = 0;
+        for (; *q >= '0' && *q <= '9'; q++) width = width * 10 + static_cast<unsigned long>(*q - '0');
+        const char *mods = q;
+        q += strspn(q, "hljztL");
+        const char *conv = q;
+        if (*q == '[') {
+            // The scan set runs to the closing bracket (a leading ] belongs to it).
+            q++;
+            if (*q == '^') q++;
+            if (*q == ']') q++;
+            while (*q != '\0' && *q != ']') q++;
+        }
+        if (*q == '\0' || (!suppressed && nargs == kMaxArgs)) {
+            bad = true;
+            break;
+        }
+        bool text = *conv == 's' || *conv == 'c' || *conv == '[';
+        std::string spec(suppressed ? "*" : "");
+        if (!suppressed && text) {
+            Arg &a = args[nargs];
+            a.dest = va_arg(ap, void *);
+            a.size = va_arg(ap, unsigned);
+            a.exact = *conv == 'c';
+            if (a.exact && width == 0) width = 1;
+            if (a.size == 0 || (a.exact && width > a.size)) {
+                bad = true;
+                break;
+            }
+            if (!a.exact && (width == 0 || width > a.size)) width = a.size;
+            a.scratch.assign(width + 1, '\0');
+        } else if (!suppressed) {
+            args[nargs].dest = va_arg(ap, void *);
+        }
+        if (!suppressed) nargs++;
+        if (width != 0) spec += std::to_string(width);
+        rewritten += spec + std::string(mods, q + 1);
+        p = q;
+    }
     va_end(ap);
+    if (bad) return -1;
+    void *ptrs[kMaxArgs];
+    for (int i = 0; i < kMaxArgs; i++) ptrs[i] = args[i].scratch.empty() ? args[i].dest : args[i].scratch.data();
+    int n = sscanf(buffer, rewritten.c_str(), ptrs[0], ptrs[1], ptrs[2], ptrs[3], ptrs[4], ptrs[5], ptrs[6], ptrs[7]);
+    for (int i = 0; i < n && i < nargs; i++) {
+        Arg &a = args[i];
+        if (a.scratch.empty()) continue;
+        size_t len = a.exact ? a.scratch.size() - 1 : strlen(a.scratch.data());
+        if (!a.exact && len >= a.size) {
+            static_cast<char *>(a.dest)[0] = '\0';
+            return i;  // the fields before the one that did not fit
+        }
+        memcpy(a.dest, a.scratch.data(), a.exact ? len : len + 1);
+    }
     return n;
 }
 
