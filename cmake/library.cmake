@@ -23,3 +23,18 @@ add_library(qz_wlan_base_static STATIC $<TARGET_OBJECTS:qz_wlan_base_objs>)
 target_include_directories(qz_wlan_base_static
   PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src/platform ${PROJECT_SOURCE_DIR}/src/common
          ${PROJECT_SOURCE_DIR}/src)
+
+# Stack budget, checked on every plain build: no frame above 4 KiB; on the
+# 32-bit ARM target the logging entry points, which any thread calls from deep
+# inside its own work, keep at most 512 bytes. (Sanitizers inflate frames.)
+if(NOT QZ_SANITIZE)
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "^arm")
+    set(QZ_ENTRY_STACK_LIMIT 512)
+  else()
+    set(QZ_ENTRY_STACK_LIMIT 0)
+  endif()
+  add_custom_command(TARGET qz_wlan_base POST_BUILD
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-stack-usage.sh
+            ${CMAKE_BINARY_DIR}/CMakeFiles/qz_wlan_base_objs.dir 4096 ${QZ_ENTRY_STACK_LIMIT}
+    VERBATIM)
+endif()

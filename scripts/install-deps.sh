@@ -15,5 +15,5 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "installing:$missing"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
+apt-get update -qq || echo "apt-get update reported errors; installing from the lists it has"
 apt-get install -y -qq $missing >/dev/null

@@ -5,12 +5,13 @@
 # Usage: check_abi.sh LIBRARY EXPORTS_DIR PLATFORM_HEADER
 set -eu
 lib=$1 exports_dir=$2 platform_header=$3
+NM=${NM:-nm} READELF=${READELF:-readelf}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 fail=0
 
 cat "$exports_dir"/*.txt | sed 's/#.*//; /^[[:space:]]*$/d' | sort -u >"$tmp/expected"
-nm -D --defined-only "$lib" | awk '{print $3}' | grep -v -E '^(_init|_fini|_edata|_end|__bss_start)$' | sort -u >"$tmp/actual"
+"$NM" -D --defined-only "$lib" | awk '{print $3}' | grep -v -E '^(_init|_fini|_edata|_end|__bss_start)$' | sort -u >"$tmp/actual"
 if ! diff -u "$tmp/expected" "$tmp/actual" >"$tmp/diff"; then
     echo "exported names differ from $exports_dir (- missing, + extra):"
     grep -E '^[-+][^-+]' "$tmp/diff" || true
@@ -19,7 +20,7 @@ fi
 
 # Imports: platform calls declared in the platform header, or the C library.
 libc_allowed='^(memset|memcpy|memmove|memchr|memcmp|strlen|strnlen|strchr|strstr|strcmp|strncmp|mktime|abort|__stack_chk_fail|__cxa_finalize|_ITM_deregisterTMCloneTable|_ITM_registerTMCloneTable|__gmon_start__|__aeabi_[a-z0-9_]+|__assert_fail|dlopen|dlsym|dlclose|__errno_location|__tls_get_addr)$'
-nm -D --undefined-only "$lib" | awk '{print $2}' | sed 's/@.*//' | sort -u >"$tmp/imports"
+"$NM" -D --undefined-only "$lib" | awk '{print $2}' | sed 's/@.*//' | sort -u >"$tmp/imports"
 while read -r name; do
     if echo "$name" | grep -qE "$libc_allowed"; then continue; fi
     if grep -qE "(^|[^A-Za-z0-9_])$name[[:space:]]*\(" "$platform_header"; then continue; fi
@@ -27,15 +28,15 @@ while read -r name; do
     fail=1
 done <"$tmp/imports"
 
-needed=$(readelf -d "$lib" | awk '/NEEDED/ {print $NF}' | tr -d '[]' | sort -u | tr '\n' ' ')
+needed=$("$READELF" -d "$lib" | awk '/NEEDED/ {print $NF}' | tr -d '[]' | sort -u | tr '\n' ' ')
 case "$needed" in
     "libc.so.6 " | "") ;;
     *) echo "needs more than the C library: $needed"; fail=1 ;;
 esac
 
-if nm "$lib" 2>/dev/null | grep -qE '_GLOBAL__sub_[ID]_|__cxa_atexit'; then
+if "$NM" "$lib" 2>/dev/null | grep -qE '_GLOBAL__sub_[ID]_|__cxa_atexit'; then
     echo "has global constructors or destructors:"
-    nm "$lib" | grep -E '_GLOBAL__sub_[ID]_|__cxa_atexit'
+    "$NM" "$lib" | grep -E '_GLOBAL__sub_[ID]_|__cxa_atexit'
     fail=1
 fi
 
