@@ -218,9 +218,11 @@ void SocketServer::Serve(const std::shared_ptr<Connection> &conn)
 {
     const int fd = conn->fd;
     std::string line;
+    std::string error;
     bool ended = false;  // a newline, or the end of input after some text
+    bool bad = false;    // a control byte: refused without waiting for the rest
     char buf[512];
-    while (line.find('\n') == std::string::npos && line.size() <= kMaxClientLine) {
+    while (line.find('\n') == std::string::npos && line.size() <= kMaxClientLine && !bad) {
         if (!WaitReadable(fd, wakeFds_[0], kLineTimeoutMs)) break;
         ssize_t n = recv(fd, buf, sizeof(buf), 0);
         if (n < 0 && errno == EINTR) continue;
@@ -229,6 +231,7 @@ void SocketServer::Serve(const std::shared_ptr<Connection> &conn)
             break;
         }
         line.append(buf, static_cast<size_t>(n));
+        bad = !CheckClientLine(line.substr(0, line.find('\n')), &error);
     }
     size_t nl = line.find('\n');
     bool oversize = (nl == std::string::npos ? line.size() : nl + 1) > kMaxClientLine;
@@ -236,13 +239,12 @@ void SocketServer::Serve(const std::shared_ptr<Connection> &conn)
         ended = true;
         line.resize(nl);  // anything after the first line is ignored
     }
-    std::string error;
-    if (oversize) {
+    if (bad) {
+        Refuse(fd, wakeFds_[0], error);
+    } else if (oversize) {
         Refuse(fd, wakeFds_[0], "refused: line longer than " + std::to_string(kMaxClientLine - 1) + " bytes; not sent");
     } else if (!ended) {
         // Nothing usable arrived (timeout, disconnect, host stopping): drop the client.
-    } else if (!CheckClientLine(line, &error)) {
-        Refuse(fd, wakeFds_[0], error);
     } else {
         auto request = std::make_shared<Request>(line);
         dispatcher_->Submit(request);
@@ -253,6 +255,7 @@ void SocketServer::Serve(const std::shared_ptr<Connection> &conn)
         });
         if (alive) (void)SendFrame(fd, kFrameStatus, std::string(1, delivered ? '\0' : '\1'));
     }
+    shutdown(fd, SHUT_RDWR);  // the client sees the end now; Reap closes the descriptor
     std::lock_guard<std::mutex> lock(mu_);
     conn->done = true;
 }
