@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "air_test.h"
+#include "qz_air_test.h"
 
 namespace airtest {
 namespace {

@@ -1,4 +1,4 @@
-#include "air_test.h"
+#include "qz_air_test.h"
 
 #include <cstdio>
 
