@@ -1,0 +1,39 @@
+#include "fuzz_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "qz_sim.h"
+
+namespace qzfuzz {
+
+void SetUpPlatform()
+{
+    static bool done = false;
+    if (done) return;
+    done = true;
+    char templ[] = "/tmp/qz_wlan_fuzz.XXXXXX";
+    std::string error;
+    if (mkdtemp(templ) == nullptr || !qzsim::SetRoot(templ, &error)) {
+        fprintf(stderr, "fuzz: no sandbox root: %s\n", error.c_str());
+        abort();
+    }
+    qzsim::Reset();
+    qzsim::CaptureConsole(true);
+}
+
+void DropRecords()
+{
+    (void)qzsim::TakeConsole();
+    qzsim::ClearRecords();
+}
+
+std::vector<char> Text(const uint8_t *data, size_t size)
+{
+    std::vector<char> text(data, data + size);
+    text.push_back('\0');
+    return text;
+}
+
+}  // namespace qzfuzz
