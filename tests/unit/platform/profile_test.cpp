@@ -1,0 +1,117 @@
+// The product profile: refusals name the key and leave the loaded profile
+// whole; missing keys take their defaults; the shipped profiles load.
+#include <filesystem>
+#include <fstream>
+
+#include "qz_platform.h"
+#include "qz_sim_service.h"
+#include "qz_test.h"
+
+namespace {
+
+using qzsim::json;
+
+class ProfileTest : public qztest::PlatformTest {};
+
+TEST_F(ProfileTest, RefusalsNameTheKey)
+{
+    struct Case {
+        const char *profile;
+        const char *error;
+    } cases[] = {
+        {R"([1, 2])", "profile: must be a JSON object"},
+        {R"({"colour": 1})", "colour: unknown key"},
+        {R"({"device": {"region": 2, "colour": "red"}})", "device.colour: unknown key"},
+        {R"({"device": {"region": true}})", "device.region: must be an integer"},
+        {R"({"device": {"productName": 5}})", "device.productName: must be a string"},
+        {R"({"device": []})", "device: must be an object"},
+        {R"({"wlan": {"radios": "two"}})", "wlan.radios: must be an integer"},
+        {R"({"wlan": {"radios": 4}})", "wlan.radios: out of range [0, 3]"},
+        {R"({"wlan": {"staNumMax": 2.5}})", "wlan.staNumMax: must be an integer"},
+        {R"({"wlan": {"ssids": [{"index": 8}]}})", "wlan.ssids[0].index: out of range [0, 7]"},
+        {R"({"wlan": {"ssids": [{"index": 1}, {"channel": 6}]}})", "wlan.ssids[1].index: required"},
+        {R"({"wlan": {"ssids": [{"index": 0, "bssid": "02:00:00:00:01"}]}})", "wlan.ssids[0].bssid: not a MAC"},
+        {R"({"wlan": {"ssids": [{"index": 0, "configured": 1}]}})", "wlan.ssids[0].configured: must be true or false"},
+        {R"({"stations": {}})", "stations: must be an array"},
+        {R"({"stations": [{"ssid": 0}]})", "stations[0].mac: required"},
+        {R"({"stations": [{"mac": "a0:b1:c2:d3:e4:f5"}, {"mac": "a0:b1:c2:d3:e4:f6", "rssi": 1}]})",
+         "stations[1].rssi: out of range"},
+        {R"({"features": {"FT_A": 1.5}})", "features.FT_A: must be an integer"},
+        {R"({"features": {"FT_A": 2147483648}})", "features.FT_A: out of range"},
+        {R"({"timezone": "Mars/Olympus_Mons"})", "timezone: unknown zone"},
+        {R"({"timezone": "../../etc/passwd"})", "timezone: unknown zone"},
+        {R"({"fitApMode": -1})", "fitApMode: out of range"},
+        {R"({"fitApMode": "1"})", "fitApMode: must be an integer"},
+        {R"({"ownApInst": 256})", "ownApInst: out of range [0, 255]"},
+    };
+    for (const auto &c : cases) {
+        std::string error;
+        EXPECT_FALSE(qzsim::LoadProfileJson(json::parse(c.profile), &error)) << c.profile;
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.profile << " -> " << error;
+    }
+}
+
+TEST_F(ProfileTest, RefusedProfileLeavesTheLoadedOneWhole)
+{
+    std::string error;
+    ASSERT_TRUE(qzsim::LoadProfileJson(
+        json::parse(R"({"fitApMode": 1, "ownApInst": 7, "features": {"FT_A": 1}, "timezone": "UTC"})"), &error))
+        << error;
+    qzsim::FixClock(0, 0);
+    struct tm before {};
+    ASSERT_EQ(QZ_OS_GetLocalTime(&before), 0u);
+
+    // Every section is valid but the last key of the stations.
+    EXPECT_FALSE(qzsim::LoadProfileJson(json::parse(R"({"fitApMode": 0, "ownApInst": 9, "features": {"FT_A": 0},
+        "timezone": "Asia/Shanghai", "stations": [{"mac": "a0:b1:c2:d3:e4:f5", "powerSave": 256}]})"),
+                                        &error));
+    EXPECT_EQ(qzsim::ProfileFitApMode(), 1u);
+    EXPECT_EQ(qzsim::ProfileOwnApInst(), 7u);
+    EXPECT_EQ(QZ_Feature_IsSupportByFeatureName("FT_A"), 1);
+    struct tm after {};
+    ASSERT_EQ(QZ_OS_GetLocalTime(&after), 0u);
+    EXPECT_EQ(after.tm_hour, before.tm_hour);  // still UTC, not UTC+8
+
+    // A valid profile without those keys takes every default.
+    ASSERT_TRUE(qzsim::LoadProfileJson(json::object(), &error)) << error;
+    EXPECT_EQ(qzsim::ProfileFitApMode(), 0u);
+    EXPECT_EQ(qzsim::ProfileOwnApInst(), 0u);
+    EXPECT_EQ(QZ_Feature_IsSupportByFeatureName("FT_A"), 0);
+    ASSERT_EQ(QZ_OS_GetLocalTime(&after), 0u);
+    EXPECT_EQ(after.tm_hour, 8);  // Asia/Shanghai at the epoch
+}
+
+TEST_F(ProfileTest, FileErrorsNameTheFile)
+{
+    const std::string broken = Under("/tmp/broken.json");
+    std::ofstream(broken) << R"({"wlan": {"radios": 2,)";
+    const std::string bad = Under("/tmp/bad.json");
+    std::ofstream(bad) << R"({"wlan": {"radios": 9}})";
+    struct Case {
+        std::string file;
+        std::string error;
+    } cases[] = {
+        {Under("/tmp/none.json"), "cannot read profile " + Under("/tmp/none.json")},
+        {broken, broken + ": not valid JSON"},
+        {bad, bad + ": wlan.radios: out of range"},
+    };
+    for (const auto &c : cases) {
+        std::string error;
+        EXPECT_FALSE(qzsim::LoadProfileFile(c.file, &error));
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+    }
+}
+
+TEST_F(ProfileTest, ShippedProfilesLoad)
+{
+    size_t count = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(std::string(QZ_SOURCE_DIR) + "/profiles")) {
+        if (entry.path().extension() != ".json") continue;
+        std::string error;
+        EXPECT_TRUE(qzsim::LoadProfileFile(entry.path().string(), &error)) << error;
+        count++;
+    }
+    EXPECT_GE(count, 1u);
+}
+
+}  // namespace
