@@ -135,22 +135,6 @@ TEST_F(RecordFileTest, RecordLinesHaveTheFixedFormat)
     EXPECT_EQ(CountTraces("write fail"), lost);
 }
 
-TEST_F(RecordFileTest, OnlyOnlineAnchorsAreWrittenInSlotOrder)
-{
-    AddKnownStation("02:00:00:00:00:01", "1");
-    AddKnownStation("02:00:00:00:00:02", "2");
-    AddKnownStation("02:00:00:00:00:03", "3");
-    PutAnchor(200, "02:00:00:00:00:01", -40, 1, 1, 0);
-    PutAnchor(3, "02:00:00:00:00:02", -40, 1, 1, 0);
-    PutAnchor(7, "02:00:00:00:00:03", -40, 1, 1, 0)->isAnchor = 0;
-    PutAnchor(9, "02:00:00:00:00:03", -40, 1, 1, 0)->isOnline = 0;
-    EXPECT_EQ(WLAN_AirInterfaceWriteUsers(), 0u);
-    auto lines = Lines(qztest::ReadFile(RecordFile()));
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1].substr(0, 19), "xx:xx:xx:00:00:02 2");
-    EXPECT_EQ(lines[2].substr(0, 19), "xx:xx:xx:00:00:01 1");
-}
-
 TEST_F(RecordFileTest, PackingInTheMiddleOfACycle)
 {
     // One line below the limit and three anchors: the first line fills the

@@ -62,20 +62,6 @@ TEST_F(SamplerTest, StartUpFailureFreesEverythingAndPassesTheCodeOn)
     }
 }
 
-TEST_F(SamplerTest, StartedTimerRunsTheCycleAndAFailedStartReleasesIt)
-{
-    // A timer that failed to start is released: creating the next one works
-    // and only the started timer runs cycles.
-    qzsim::FailCall("QZ_TIMER_StartRealTimerD", 7);
-    EXPECT_EQ(WLAN_InitAirInterface(), 7u);
-    Init();
-    EXPECT_NE(g_airInterfaceTimer, 0u);
-    AddStation(kMacA, 0, 1);
-    qzsim::RunTimerCycles(1);
-    ASSERT_NE(Slot(kMacA), nullptr);
-    EXPECT_EQ(qztest::ReadFile(RecordFile()), WLAN_AIR_HEADER);
-}
-
 // ---- Sampling -------------------------------------------------------------------
 
 TEST_F(SamplerTest, SampleReadsTheAdapterRecordsAtTheirOffsets)
@@ -118,7 +104,6 @@ TEST_F(SamplerTest, OnlyTheFirst256StationsInSsidOrderAreSampled)
         bool expected = i < 212 || i >= 256;  // SSID 0 (44), SSID 2 (128), then 84 of SSID 5
         EXPECT_EQ(Slot(macs[i]) != nullptr, expected) << macs[i];
     }
-    EXPECT_EQ(CountTraces("index 256"), 0u);
 }
 
 TEST_F(SamplerTest, FailedQueriesSkipTheirSsidOrStation)
@@ -193,7 +178,6 @@ TEST_F(SamplerTest, TableFollowsStationsJoiningLeavingAndMoving)
     qzsim::RunTimerCycles(1);
     EXPECT_EQ(SlotIndex(kMacA), slotA);
     EXPECT_EQ(Slot(kMacA)->checkCount, 0u);
-    EXPECT_EQ(CountTraces("DelUser userMac[xx:xx:xx:33:44:55] index[0]"), 1u);
 }
 
 TEST_F(SamplerTest, StationsAreMatchedByExactMacText)
@@ -305,7 +289,6 @@ TEST_F(SamplerTest, AnchorIsLostAfterTwentyQuietCyclesAndAHeavyOneRestoresTheCou
         EXPECT_EQ(u->checkCount, s.checkCount);
         EXPECT_EQ(u->isAnchor, s.isAnchor);
     }
-    EXPECT_EQ(CountTraces("UserIdentify userMac xx:xx:xx:33:44:55, checkCount=0, isAnchor=0"), 2u);
 }
 
 TEST_F(SamplerTest, CounterGoingBackwardsGivesRateZeroAndBecomesTheReference)
@@ -325,7 +308,6 @@ TEST_F(SamplerTest, CounterGoingBackwardsGivesRateZeroAndBecomesTheReference)
         EXPECT_EQ(Slot(kMacA)->txBytes, e.txBytes);
         EXPECT_EQ(Slot(kMacA)->realTimeTxRate, e.rate);
     }
-    EXPECT_EQ(CountTraces("old txBytes[90000] new txBytes[36000]"), 1u);
 }
 
 }  // namespace
