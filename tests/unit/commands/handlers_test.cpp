@@ -232,6 +232,30 @@ TEST_F(CommandsTest, MasterView)
     EXPECT_EQ(RunLine("master show"), "");
 }
 
+TEST_F(CommandsTest, SiblingModuleHandlers)
+{
+    const std::string apUsage =
+        "\r\n[Usage]:wlancmd debug ap: [Usage]wlancmd debug ap {on|off|log|bssid 505D.. staidx 12}\r\n\r\n";
+    const std::string scenUsage = "\r\n[Usage]:wlancmd scen help|get|auto|fix {scen}\n\r\n";
+    struct Case {
+        const char *line;
+        std::string console;
+    } cases[] = {
+        {"debug ap on", "ap debug on\r\n"},
+        {"debug ap bssid 505D00000001 staidx 12", "watch bssid 505D00000001 staidx 12\r\n"},
+        {"debug ap log", "ap debug is on\r\nwatch bssid 505D00000001 staidx 12\r\n"},
+        {"debug ap bssid 505D00000001 staidx x", apUsage},
+        {"debug ap", apUsage},
+        {"scen help", "scenes: home office apartment villa\r\n"},
+        {"scen fix Office", "scene office (fixed)\r\n"},
+        {"scen get", "scene office (fixed)\r\n"},
+        {"scen auto", "scene office (auto)\r\n"},
+        {"scen fix castle", scenUsage},
+        {"scen", scenUsage},
+    };
+    for (const auto &c : cases) EXPECT_EQ(RunLine(c.line), c.console) << c.line;
+}
+
 json Relations()
 {
     return {{"apInstances", {2, 5}},
