@@ -155,6 +155,21 @@ std::optional<std::vector<XmlDbPara>> XmlDbList(uint32_t handle);
 // Lists allocated and not freed yet (a leak check).
 size_t XmlDbLiveLists();
 
+// ---- Stand-in WLAN service: station changes ---------------------------------------
+
+// What the WLAN service writes when a station changes, through the library the
+// host loaded (false, and nothing written, when it is not loaded). mac is the
+// 17-character MAC text; SSID indexes count ssidPerBand per band.
+// Moved between SSIDs: roam lines "MOVE START" (old band) and "MOVE END" (new
+// band) in /proc/wifilog/debug/2G, and one topology debug line.
+bool OnStationMoved(const std::string &mac, uint32_t fromSsid, uint32_t toSsid);
+// Joined or left an SSID: one topology debug line in /var/zarvo/topodebug.<n>.log.
+bool OnStationJoined(const std::string &mac, uint32_t ssid);
+bool OnStationLeft(const std::string &mac, uint32_t ssid);
+// The SSID a station is associated with; false for an unknown station. For
+// callers that need the SSID a station leaves or moves from.
+bool StationSsid(const std::string &mac, uint32_t *ssid);
+
 // ---- Associated stations ------------------------------------------------------------
 
 // Stations join, leave and change while the platform runs (the profile's

@@ -1,0 +1,104 @@
+// Several threads write topology lines across rotations of the file family,
+// and roam lines while the AP number changes: no data race (run under
+// ThreadSanitizer), every line whole, none interleaved, none lost but those
+// the family drops by design (whole oldest files).
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../roam_topo/roam_topo_fixture.h"
+
+namespace {
+
+using TopoConcurrency = roamtest::RoamTopoTest;
+
+TEST_F(TopoConcurrency, WritersAcrossRotations)
+{
+    constexpr int kWriters = 4;
+    constexpr int kLines = 2500;
+    // About 225 bytes a line: 2.25 MB, so file 10 fills and the family
+    // rotates several times while the writers run.
+    const std::string pad(190, 'p');
+    std::vector<std::thread> threads;
+    for (int w = 0; w < kWriters; w++) {
+        threads.emplace_back([w, &pad] {
+            for (int i = 0; i < kLines; i++) WLAN_TOPO_DebugLog("w%d %05d %s\n", w, i, pad.c_str());
+        });
+    }
+    for (auto &t : threads) t.join();
+
+    const std::regex line(R"(\[\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\] w(\d) (\d{5}) p{190})");
+    std::map<int, std::vector<int>> seen;  // writer -> its line numbers in family order
+    for (uint32_t n = 1; n <= WLAN_TOPO_FILE_COUNT; n++) {
+        SCOPED_TRACE(n);
+        const std::string path = TopoPath(n);
+        ASSERT_TRUE(std::filesystem::exists(path));
+        const std::string text = qztest::ReadFile(path);
+        // Every file but the newest was closed by the first line past the limit.
+        if (n < WLAN_TOPO_FILE_COUNT) {
+            EXPECT_GT(text.size(), WLAN_TOPO_FILE_LIMIT);
+            EXPECT_LE(text.size(), WLAN_TOPO_FILE_LIMIT + WLAN_TOPO_LINE_SIZE);
+        }
+        std::istringstream in(text);
+        for (std::string l; std::getline(in, l);) {
+            std::smatch m;
+            ASSERT_TRUE(std::regex_match(l, m, line)) << l.substr(0, 80);
+            seen[std::stoi(m[1])].push_back(std::stoi(m[2]));
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(Under("/var/zarvo/topodebug.11.log")));
+    // Rotation drops whole oldest files only: what is left of each writer is
+    // the unbroken tail of its lines, in order.
+    ASSERT_EQ(seen.size(), static_cast<size_t>(kWriters));
+    for (const auto &[writer, numbers] : seen) {
+        SCOPED_TRACE(writer);
+        ASSERT_FALSE(numbers.empty());
+        EXPECT_EQ(numbers.back(), kLines - 1);
+        for (size_t i = 1; i < numbers.size(); i++) ASSERT_EQ(numbers[i], numbers[i - 1] + 1);
+    }
+    EXPECT_TRUE(qzsim::LastWords().empty());
+}
+
+TEST_F(TopoConcurrency, FileChoiceFromSeveralThreads)
+{
+    // Callers that only ask for the file name share the index with writers.
+    std::thread asker([] {
+        for (int i = 0; i < 500; i++) {
+            char name[WLAN_TOPO_NAME_SIZE];
+            ASSERT_EQ(WLAN_CMD_GetNewFileName(name, sizeof(name)), 0u);
+        }
+    });
+    for (int i = 0; i < 500; i++) WLAN_TOPO_DebugLog("%0400d\n", i);  // too long: files created, nothing written
+    for (int i = 0; i < 800; i++) WLAN_TOPO_DebugLog("%0200d\n", i);
+    asker.join();
+    EXPECT_EQ(g_uiTopoFileIndex, 2u);
+}
+
+TEST_F(TopoConcurrency, RoamLinesWhileTheApNumberChanges)
+{
+    constexpr int kWriters = 3;
+    constexpr int kLines = 300;
+    std::vector<std::thread> threads;
+    threads.emplace_back([] {
+        for (int i = 0; i < kLines; i++) WLAN_SetOwnAPInst(static_cast<uint32_t>(i));
+    });
+    for (int w = 0; w < kWriters; w++) {
+        threads.emplace_back([w] {
+            for (int i = 0; i < kLines; i++) WLAN_RecordRoamLog("a1:b2:c3:d4:e5:f6", 1, 11, "w%d %03d", w, i);
+        });
+    }
+    for (auto &t : threads) t.join();
+
+    const std::regex line(
+        R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[FBT\]\[STA a1:b2:c3:d4:XX:XX\]\[Band 5G\]\[AP:\d{1,3}\]\[MOVE END\] w\d \d{3})");
+    std::istringstream in(RoamFile());
+    int count = 0;
+    for (std::string l; std::getline(in, l); count++) ASSERT_TRUE(std::regex_match(l, line)) << l;
+    EXPECT_EQ(count, kWriters * kLines);
+}
+
+}  // namespace
