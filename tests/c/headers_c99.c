@@ -3,7 +3,9 @@
 #include <string.h>
 
 #include "qz_wlan_common.h"
+#include "qz_wlan_feature.h"
 #include "qz_wlan_log.h"
+#include "qz_wlan_query.h"
 #include "qz_wlan_shell.h"
 #include "qz_wlan_util.h"
 
@@ -20,6 +22,10 @@ int main(void)
     QZ_WLAN_CpLog(ring, "c99", 3);
     if (ring != &g_stWlanLog || strcmp(ring->acLog, "c99") != 0 || ring->uiWritePos != 3) {
         fprintf(stderr, "ring not written through the C interface\n");
+        return 1;
+    }
+    if (g_ftFuncTable[35].pfnAccessor != WLAN_FT_QZ_FEATURE_ZQ || WLAN_GetRadioInstByType("5g") != 2) {
+        fprintf(stderr, "feature table or radio mapping not reachable from C\n");
         return 1;
     }
     return sizeof(WLAN_DBG_CMD_ENTRY) >= 8 * 48 ? 0 : 1;
