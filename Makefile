@@ -26,7 +26,7 @@ test-asan: deps
 
 test-tsan: deps
 	cmake --preset tsan >/dev/null
-	cmake --build --preset tsan -j $(JOBS)
+	cmake --build --preset tsan -j $(JOBS) --target concurrency_tests
 	ctest --preset tsan
 
 test: format-check test-plain test-asan test-tsan
