@@ -4,7 +4,9 @@
 JOBS ?= $(shell nproc)
 ARGS ?=
 
-.PHONY: deps build run test test-plain test-asan test-tsan format format-check clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: deps build run test test-plain test-asan test-tsan fuzz bench format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -31,6 +33,15 @@ test-tsan: deps
 
 test: format-check test-plain test-asan test-tsan
 
+# Every fuzz target for FUZZ_SECONDS each (clang, libFuzzer, ASan + UBSan).
+fuzz: deps
+	scripts/run-fuzz.sh $(FUZZ_SECONDS)
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQZ_BUILD_TESTS=OFF -DQZ_BUILD_BENCH=ON >/dev/null
+	cmake --build build-bench -j $(JOBS)
+	for b in build-bench/bin/bench_*; do $$b; done
+
 format:
 	clang-format -i $$(git ls-files '*.c' '*.cpp' '*.h')
 
@@ -38,4 +49,4 @@ format-check:
 	clang-format --dry-run -Werror $$(git ls-files '*.c' '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz build-bench build-armhf

@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs, when run as root and any is
 # missing. Without root it only says what is missing.
 set -eu
-packages="build-essential cmake clang clang-format libgtest-dev libgmock-dev googletest libbenchmark-dev
+packages="build-essential cmake clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev googletest libbenchmark-dev
 nlohmann-json3-dev libreadline-dev tzdata tar gzip sed binutils"
 missing=""
 for p in $packages; do
