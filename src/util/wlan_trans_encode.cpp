@@ -18,8 +18,8 @@ using IconvOpenFn = void *(*)(const char *tocode, const char *fromcode);
 using IconvFn = size_t (*)(void *cd, const char **in, size_t *inLeft, char **out, size_t *outLeft);
 using IconvCloseFn = int (*)(void *cd);
 
-const auto kFailed = static_cast<size_t>(-1);
-void *const kNoHandle = reinterpret_cast<void *>(static_cast<uintptr_t>(-1));
+constexpr size_t kFailed = static_cast<size_t>(-1);          // libiconv's failure
+constexpr uintptr_t kNoHandle = static_cast<uintptr_t>(-1);  // libiconv_open's refusal
 
 struct Iconv {
     IconvOpenFn open;
@@ -69,7 +69,7 @@ uint32_t WLAN_ForceToEncodeUtf8(const char *src, char *dst, uint32_t size)
     size_t outLeft = size - 1;
     for (const char *from : kSources) {
         void *cd = fns.open(kTarget, from);
-        if (cd == kNoHandle) continue;
+        if (reinterpret_cast<uintptr_t>(cd) == kNoHandle) continue;
         size_t ret = fns.convert(cd, &in, &inLeft, &out, &outLeft);
         (void)fns.close(cd);
         if (ret != kFailed) {
