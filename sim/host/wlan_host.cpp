@@ -239,6 +239,7 @@ bool g_readlineEof = false;
 void OnReadline(char *line)
 {
     if (line == nullptr) {
+        rl_callback_handler_remove();  // no prompt after the end of input
         g_readlineEof = true;
         fputc('\n', stdout);
         return;
@@ -254,8 +255,10 @@ void ReadTerminal(host::Dispatcher *dispatcher)
     rl_catch_signals = 0;  // the signal watcher owns SIGINT and SIGTERM
     rl_callback_handler_install("wlancmd> ", OnReadline);
     while (!g_readlineEof && WaitInput(STDIN_FILENO)) rl_callback_read_char();
-    rl_callback_handler_remove();
-    if (g_stop.load() && !g_readlineEof) fputc('\n', stdout);
+    if (!g_readlineEof) {
+        rl_callback_handler_remove();
+        fputc('\n', stdout);
+    }
 }
 
 }  // namespace
