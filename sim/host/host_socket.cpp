@@ -17,7 +17,7 @@
 namespace host {
 namespace {
 
-constexpr size_t kMaxConnections = 64;
+constexpr size_t kMaxConnections = 128;
 constexpr int kLineTimeoutMs = 10000;   // a client has this long to send its line
 constexpr int kLingerTimeoutMs = 1000;  // after refusing, read what it still sends
 
