@@ -4,7 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <regex>
+#include <cctype>
 
 #include "qz_platform.h"
 #include "sim_internal.h"
@@ -16,10 +16,32 @@ namespace {
 // An absolute path inside a command (at the start of a word, or right after a
 // redirection or '=') loses its leading '/' and so names the file below the
 // root, which is the shell's working directory. System directories keep theirs.
+bool KeepsItsSlash(const std::string &command, size_t slash)
+{
+    static const char *const kSystemDirs[] = {"bin", "sbin", "usr", "dev", "etc"};
+    for (const char *dir : kSystemDirs) {
+        size_t len = strlen(dir);
+        if (command.compare(slash + 1, len, dir) == 0) {
+            char next = slash + 1 + len < command.size() ? command[slash + 1 + len] : '\0';
+            if (next == '\0' || next == '/' || !(isalnum(static_cast<unsigned char>(next)) || next == '_')) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::string MapCommand(const std::string &command)
 {
-    static const std::regex kAbsolute(R"((^|[\s<>=|;&'"])/(?!(bin|sbin|usr|dev|etc)(/|\b)))");
-    return std::regex_replace(command, kAbsolute, "$1");
+    static const char kWordStarts[] = " \t\n<>=|;&'\"";
+    std::string mapped;
+    mapped.reserve(command.size());
+    for (size_t i = 0; i < command.size(); i++) {
+        bool wordStart = i == 0 || strchr(kWordStarts, command[i - 1]) != nullptr;
+        if (command[i] == '/' && wordStart && !KeepsItsSlash(command, i)) continue;
+        mapped.push_back(command[i]);
+    }
+    return mapped;
 }
 
 }  // namespace

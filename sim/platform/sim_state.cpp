@@ -223,7 +223,15 @@ void AppendPlatformLog(const char *name, const std::string &line)
 {
     std::string root = Root();
     if (root.empty()) return;
-    std::ofstream out(root + "/var/log/qzsim/" + name, std::ios::app | std::ios::binary);
+    // A long-running host keeps the newest few MiB of each log: the older half
+    // moves to "<name>.1".
+    constexpr uintmax_t kMaxLogBytes = 4u << 20;
+    const std::string path = root + "/var/log/qzsim/" + name;
+    std::error_code ec;
+    if (std::filesystem::file_size(path, ec) > kMaxLogBytes && !ec) {
+        std::filesystem::rename(path, path + ".1", ec);
+    }
+    std::ofstream out(path, std::ios::app | std::ios::binary);
     out << line << '\n';
 }
 

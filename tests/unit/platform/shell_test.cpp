@@ -1,0 +1,50 @@
+// Shell commands run in the sandbox: the library's absolute paths land below
+// the root, system programs keep their own paths.
+#include "qz_platform.h"
+#include "qz_test.h"
+
+namespace {
+
+using ShellCommand = qztest::PlatformTest;
+
+uint32_t RunShell(const char *command)
+{
+    char buf[QZ_OS_CMD_BUF_LEN];
+    EXPECT_GT(QZ_OS_CmdFormat(buf, "%s", command), 0);
+    SSP_EXEC_OPT_S opt = {0, 1, 0};
+    return SSP_ExecShellCmd(&opt, buf, 0);
+}
+
+TEST_F(ShellCommand, AbsolutePathsAreMappedBelowTheRoot)
+{
+    struct Case {
+        const char *command;
+        const char *file;  // below the root
+        const char *content;
+    } cases[] = {
+        {"echo one > /var/a", "/var/a", "one\n"},
+        {"/bin/echo two >/var/b", "/var/b", "two\n"},
+        {"echo three | /usr/bin/tee '/var/c' >/dev/null", "/var/c", "three\n"},
+        {"cat /var/a /var/b > /tmp/ab", "/tmp/ab", "one\ntwo\n"},
+        {"echo x/var/y > /var/d", "/var/d", "x/var/y\n"},  // a slash inside a word stays
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(RunShell(c.command), 0u) << c.command;
+        EXPECT_EQ(qztest::ReadFile(Under(c.file)), c.content) << c.command;
+    }
+    EXPECT_NE(RunShell("cat /var/missing 2>/dev/null"), 0u);
+    EXPECT_EQ(RunShell("tar -czf /var/a.tar.gz /var/a && tar -tzf /var/a.tar.gz > /var/list"), 0u);
+    EXPECT_EQ(qztest::ReadFile(Under("/var/list")), "var/a\n");
+}
+
+TEST_F(ShellCommand, FormatFailuresAndInjectedFaults)
+{
+    char buf[QZ_OS_CMD_BUF_LEN];
+    EXPECT_LT(QZ_OS_CmdFormat(buf, "%s", std::string(QZ_OS_CMD_BUF_LEN, 'x').c_str()), 0);
+    EXPECT_STREQ(buf, "");
+    qzsim::FailCall("SSP_ExecShellCmd", 7);
+    EXPECT_EQ(RunShell("true"), 7u);
+    EXPECT_EQ(RunShell("true"), 0u);
+}
+
+}  // namespace
