@@ -38,6 +38,7 @@ bool Add(const std::vector<std::string> &args, std::string *out)
     }
     std::string error;
     if (!qzsim::AddStation(args[0], static_cast<uint32_t>(ssid), bytes, &error)) return Refused(error, out);
+    (void)qzsim::OnStationJoined(args[0], static_cast<uint32_t>(ssid));
     *out = "station " + args[0] + " joined SSID " + args[1] + " (" + std::to_string(bytes) + " bytes per cycle)";
     return true;
 }
@@ -46,7 +47,10 @@ bool Del(const std::vector<std::string> &args, std::string *out)
 {
     if (args.size() != 1) return false;
     std::string error;
+    uint32_t ssid = 0;
+    bool known = qzsim::StationSsid(args[0], &ssid);
     if (!qzsim::RemoveStation(args[0], &error)) return Refused(error, out);
+    if (known) (void)qzsim::OnStationLeft(args[0], ssid);
     *out = "station " + args[0] + " left";
     return true;
 }
@@ -55,8 +59,15 @@ bool Set(const std::vector<std::string> &args, std::string *out)
 {
     if (args.size() != 3) return false;
     std::string error;
+    uint32_t from = 0;
+    bool known = qzsim::StationSsid(args[0], &from);
     if (!qzsim::SetStationKey(args[0], args[1], args[2], &error)) {
         return Refused(error + " (keys: " + kKeys + ")", out);
+    }
+    // A new SSID is a move: the service records its roam steps.
+    uint32_t to = from;
+    if (known && args[1] == "ssid" && qzsim::StationSsid(args[0], &to) && to != from) {
+        (void)qzsim::OnStationMoved(args[0], from, to);
     }
     *out = "station " + args[0] + " " + args[1] + " = " + args[2];
     return true;

@@ -44,4 +44,14 @@ inline void *SharedLibrary()
     return library;
 }
 
+// For tests of the stand-in WLAN service, which writes through the shared library.
+class SharedLibraryTest : public RoamTopoTest {
+  protected:
+    void SetUp() override
+    {
+        RoamTopoTest::SetUp();
+        ASSERT_NE(SharedLibrary(), nullptr) << "build qz_wlan_base first: " << dlerror();
+    }
+};
+
 }  // namespace roamtest

@@ -6,14 +6,7 @@
 
 namespace {
 
-class WlanService : public roamtest::RoamTopoTest {
-  protected:
-    void SetUp() override
-    {
-        roamtest::RoamTopoTest::SetUp();
-        ASSERT_NE(roamtest::SharedLibrary(), nullptr) << "build qz_wlan_base first: " << dlerror();
-    }
-};
+using WlanService = roamtest::SharedLibraryTest;
 
 TEST_F(WlanService, StationMovesJoinsAndLeaves)
 {
