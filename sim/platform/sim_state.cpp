@@ -2,6 +2,7 @@
 // last words and logs.
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -50,6 +51,10 @@ std::vector<void (*)()> &ResetHooks()
 }
 
 thread_local const ConsoleSink *t_sink = nullptr;
+
+// Every platform call asks FaultHit; while nothing is armed (the normal case,
+// and every benchmark) the answer costs one relaxed load and no lock.
+std::atomic<bool> g_faultsArmed{false};
 
 template <typename T>
 void PushBounded(std::deque<T> &records, T record)
@@ -135,12 +140,14 @@ void FailCall(const std::string &name, long long code, int skip, int times)
 {
     std::lock_guard<std::mutex> lock(S().mu);
     S().faults[name] = Fault{code, skip, times};
+    g_faultsArmed.store(true, std::memory_order_relaxed);
 }
 
 void FailAlloc(int nth)
 {
     std::lock_guard<std::mutex> lock(S().mu);
     S().allocFailIn = nth;
+    if (nth > 0) g_faultsArmed.store(true, std::memory_order_relaxed);
 }
 
 void ClearFaults()
@@ -148,10 +155,12 @@ void ClearFaults()
     std::lock_guard<std::mutex> lock(S().mu);
     S().faults.clear();
     S().allocFailIn = 0;
+    g_faultsArmed.store(false, std::memory_order_relaxed);
 }
 
 bool FaultHit(const char *name, long long *code)
 {
+    if (!g_faultsArmed.load(std::memory_order_relaxed)) return false;
     std::lock_guard<std::mutex> lock(S().mu);
     if (std::strcmp(name, "QZ_OS_MemMallocSet") == 0 && S().allocFailIn > 0) {
         if (--S().allocFailIn == 0) {

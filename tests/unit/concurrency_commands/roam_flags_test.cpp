@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "qz_test.h"
+#include "qz_wlan_log.h"
 #include "qz_wlan_shell.h"
 
 namespace {
