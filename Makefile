@@ -38,7 +38,7 @@ fuzz: deps
 	scripts/run-fuzz.sh $(FUZZ_SECONDS)
 
 bench: deps
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DQZ_BUILD_TESTS=OFF -DQZ_BUILD_BENCH=ON >/dev/null
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_TESTS=OFF -DQZ_BUILD_BENCH=ON >/dev/null
 	cmake --build build-bench -j $(JOBS)
 	for b in build-bench/bin/bench_*; do $$b; done
 
