@@ -22,6 +22,17 @@ TEST_F(RingConcurrency, AppendersShowersAndClearersTogether)
     constexpr int kWriters = 4;
     constexpr int kRecords = 400;
     std::atomic<bool> done{false};
+    std::atomic<bool> readerRunning{false};
+    // The reader starts first, so writers always overlap its shows and clears.
+    std::thread reader([&done, &readerRunning] {
+        do {
+            (void)WLAN_CMD_ShowlogInner(&g_stWlanLog, "shown");
+            (void)WLAN_CMD_ClearLogInner(&g_stApLEDLog, "cleared");
+            (void)QZ_WLAN_SaveApLog("selection");
+            readerRunning.store(true);
+        } while (!done.load());
+    });
+    while (!readerRunning.load()) std::this_thread::yield();
     std::vector<std::thread> threads;
     for (int w = 0; w < kWriters; w++) {
         threads.emplace_back([w] {
@@ -33,13 +44,6 @@ TEST_F(RingConcurrency, AppendersShowersAndClearersTogether)
             }
         });
     }
-    std::thread reader([&done] {
-        while (!done.load()) {
-            (void)WLAN_CMD_ShowlogInner(&g_stWlanLog, "shown");
-            (void)WLAN_CMD_ClearLogInner(&g_stApLEDLog, "cleared");
-            (void)QZ_WLAN_SaveApLog("selection");
-        }
-    });
     for (auto &t : threads) t.join();
     done.store(true);
     reader.join();
