@@ -142,8 +142,7 @@ int vsnprintf_s(char *dest, size_t destMax, size_t count, const char *fmt, va_li
     return n;
 }
 
-// Numeric and literal conversions only: the forms that need a size argument
-// (%s, %c, %[) are refused rather than read without a bound.
+// Reads at most eight conversions; text never overflows its destination.
 int sscanf_s(const char *buffer, const char *fmt, ...)
 {
     if (buffer == nullptr || fmt == nullptr) return -1;
@@ -191,7 +190,7 @@ int sscanf_s(const char *buffer, const char *fmt, ...)
             break;
         }
         bool text = *conv == 's' || *conv == 'c' || *conv == '[';
-        std::string spec(suppressed ? "*" : "");
+        std::string conversion(suppressed ? "*" : "");
         if (!suppressed && text) {
             Arg &a = args[nargs];
             a.dest = va_arg(ap, void *);
@@ -208,8 +207,8 @@ int sscanf_s(const char *buffer, const char *fmt, ...)
             args[nargs].dest = va_arg(ap, void *);
         }
         if (!suppressed) nargs++;
-        if (width != 0) spec += std::to_string(width);
-        rewritten += spec + std::string(mods, q + 1);
+        if (width != 0) conversion += std::to_string(width);
+        rewritten += conversion + std::string(mods, q + 1);
         p = q;
     }
     va_end(ap);
