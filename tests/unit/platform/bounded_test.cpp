@@ -6,26 +6,12 @@
 
 #include "qz_platform.h"
 #include "qz_sim_bounded.h"
+#include "qz_guarded.h"
 #include "qz_test.h"
 
 namespace {
 
-constexpr unsigned char kGuard = 0xEE;
-
-// A destination of n bytes between guard bytes.
-struct Guarded {
-    explicit Guarded(size_t n) : size(n), buf(n + 16, kGuard) { memset(dest(), 'x', n); }
-    char *dest() { return buf.data() + 8; }
-    bool guardsIntact() const
-    {
-        for (size_t i = 0; i < 8; i++) {
-            if (buf[i] != static_cast<char>(kGuard) || buf[8 + size + i] != static_cast<char>(kGuard)) return false;
-        }
-        return true;
-    }
-    size_t size;
-    std::vector<char> buf;
-};
+using qztest::Guarded;
 
 int CallVsnprintf(char *dest, size_t destMax, size_t count, const char *fmt, ...)
 {
@@ -52,12 +38,12 @@ TEST(Bounded, StringCopiesFitOrFailEmpty)
         Guarded g(c.destSize);
         EXPECT_EQ(strcpy_s(g.dest(), c.destSize, c.src), c.expected) << c.destSize;
         EXPECT_STREQ(g.dest(), c.result);
-        EXPECT_TRUE(g.guardsIntact());
+        EXPECT_TRUE(g.GuardsIntact());
     }
     EXPECT_EQ(strcpy_s(nullptr, 4, "a"), QZ_SIM_EINVAL);
     Guarded zero(0);
     EXPECT_EQ(strcpy_s(zero.dest(), 0, "a"), QZ_SIM_EINVAL);
-    EXPECT_TRUE(zero.guardsIntact());
+    EXPECT_TRUE(zero.GuardsIntact());
 }
 
 TEST(Bounded, CountedCopyReadsNoMoreThanCount)
@@ -69,7 +55,7 @@ TEST(Bounded, CountedCopyReadsNoMoreThanCount)
     Guarded shortDest(4);
     EXPECT_EQ(strncpy_s(shortDest.dest(), 4, word, 4), QZ_SIM_ERANGE);
     EXPECT_STREQ(shortDest.dest(), "");
-    EXPECT_TRUE(g.guardsIntact() && shortDest.guardsIntact());
+    EXPECT_TRUE(g.GuardsIntact() && shortDest.GuardsIntact());
 }
 
 TEST(Bounded, ConcatenationAndMemoryOperations)
@@ -89,7 +75,7 @@ TEST(Bounded, ConcatenationAndMemoryOperations)
     EXPECT_EQ(memset_s(m.dest(), 4, 'z', 5), QZ_SIM_ERANGE);
     EXPECT_EQ(memset_s(m.dest(), 4, 'y', 4), QZ_SIM_EOK);
     EXPECT_EQ(memcmp(m.dest(), "yyyy", 4), 0);
-    EXPECT_TRUE(g.guardsIntact() && m.guardsIntact());
+    EXPECT_TRUE(g.GuardsIntact() && m.GuardsIntact());
 }
 
 TEST(Bounded, FormattersReportOverflow)
@@ -106,7 +92,7 @@ TEST(Bounded, FormattersReportOverflow)
     EXPECT_EQ(CallVsnprintf(g.dest(), 6, 6, "%d", 12345), 5);
     EXPECT_STREQ(g.dest(), "12345");
     EXPECT_EQ(CallVsnprintf(nullptr, 6, 6, "x"), -1);
-    EXPECT_TRUE(g.guardsIntact());
+    EXPECT_TRUE(g.GuardsIntact());
 
     unsigned v = 0;
     EXPECT_EQ(sscanf_s("42", "%u", &v), 1);

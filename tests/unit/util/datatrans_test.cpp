@@ -40,12 +40,12 @@ TEST_F(DataTransTest, HexTextAndBytes)
     const uint8_t bytes[] = {0x0A, 0xFF, 0x10, 0x9C};
     Dest text(9);
     uint32_t len = 99;
-    EXPECT_EQ(WLAN_HexIntToStr(bytes, 3, text.p(), &len), 0u);
+    EXPECT_EQ(WLAN_HexIntToStr(bytes, 3, text.dest(), &len), 0u);
     EXPECT_EQ(text.str(), "0AFF10");
     EXPECT_EQ(len, 6u);
-    WLAN_HexToStr(text.p(), 0, bytes, 4, 2);  // the smaller of count and limit
+    WLAN_HexToStr(text.dest(), 0, bytes, 4, 2);  // the smaller of count and limit
     EXPECT_EQ(text.str(), "0AFF");
-    EXPECT_TRUE(text.intact());
+    EXPECT_TRUE(text.GuardsIntact());
 
     struct Case {
         const char *text;
@@ -66,7 +66,7 @@ TEST_F(DataTransTest, HexTextAndBytes)
         EXPECT_EQ(count, c.rc == 0 ? c.bytes.size() : 99u) << c.text;
         std::string want = c.rc == 0 ? std::string(c.bytes.begin(), c.bytes.end()) : std::string(4, '\x5A');
         EXPECT_EQ(dst.bytes().substr(0, want.size()), want) << c.text;
-        EXPECT_TRUE(dst.intact());
+        EXPECT_TRUE(dst.GuardsIntact());
     }
 
     const uint8_t all[] = {0x00, 0x01, 0x7F, 0x80, 0xAB, 0xFE, 0xFF};
@@ -90,12 +90,12 @@ TEST_F(DataTransTest, TimeStampAndRate)
     t.tm_sec = 9;
     qzsim::FixClock(timegm(&t), 0);
     Dest dst(20);
-    EXPECT_EQ(WLAN_GetTime(dst.p(), dst.size()), 0u);
+    EXPECT_EQ(WLAN_GetTime(dst.dest(), dst.size()), 0u);
     EXPECT_EQ(dst.str(), "2026_01_05_13_07_09");
     Dest small(19);
-    EXPECT_EQ(WLAN_GetTime(small.p(), small.size()), 0u);
+    EXPECT_EQ(WLAN_GetTime(small.dest(), small.size()), 0u);
     EXPECT_EQ(qztest::CountLastWords(kUnit, 1), 1u);
-    EXPECT_TRUE(dst.intact() && small.intact());
+    EXPECT_TRUE(dst.GuardsIntact() && small.GuardsIntact());
 
     struct Rate {
         uint64_t amount;

@@ -49,9 +49,9 @@ TEST_F(EncodeTest, ConvertsEachEncodingAndChainsThem)
     };
     for (const auto &c : cases) {
         Dest dst(64, '\0');
-        EXPECT_EQ(WLAN_ForceToEncodeUtf8(c.src.c_str(), dst.p(), dst.size()), 0u) << c.name;
+        EXPECT_EQ(WLAN_ForceToEncodeUtf8(c.src.c_str(), dst.dest(), dst.size()), 0u) << c.name;
         EXPECT_EQ(dst.str(), c.out) << c.name;
-        EXPECT_TRUE(dst.intact());
+        EXPECT_TRUE(dst.GuardsIntact());
         EXPECT_FALSE(IconvLoaded()) << c.name;
     }
     EXPECT_TRUE(qzsim::LastWords().empty());
@@ -76,11 +76,11 @@ TEST_F(EncodeTest, SmallDestinations)
     for (const auto &c : cases) {
         Dest dst(c.size, '\0');
         qzsim::ClearRecords();
-        EXPECT_EQ(WLAN_ForceToEncodeUtf8(c.src, dst.p(), dst.size()), c.rc) << c.src << "/" << c.size;
+        EXPECT_EQ(WLAN_ForceToEncodeUtf8(c.src, dst.dest(), dst.size()), c.rc) << c.src << "/" << c.size;
         EXPECT_EQ(dst.str(), c.out) << c.src << "/" << c.size;
         EXPECT_EQ(dst.bytes().back(), '\0');
         EXPECT_EQ(qztest::CountLastWords("wlan_trans_encode", 1), c.rc) << c.src;
-        EXPECT_TRUE(dst.intact());
+        EXPECT_TRUE(dst.GuardsIntact());
         EXPECT_FALSE(IconvLoaded());
     }
 }

@@ -39,13 +39,13 @@ TEST_F(MacTest, MacLogFormatUnderTheSwitch)
         utiltest::ShowFullMac(c.full);
         qzsim::ClearRecords();
         Dest dst(c.size);
-        WLAN_GetMacLogFormat(c.mac, dst.p(), dst.size());
+        WLAN_GetMacLogFormat(c.mac, dst.dest(), dst.size());
         if (c.out != nullptr) {
             EXPECT_EQ(dst.str(), c.out);
         }
         EXPECT_EQ(qzsim::LastWords().size(), c.out ? 0u : 1u) << c.mac;
         EXPECT_EQ(qztest::CountLastWords("wlan_mac_api", c.code), c.out ? 0u : 1u) << c.mac;
-        EXPECT_TRUE(dst.intact());
+        EXPECT_TRUE(dst.GuardsIntact());
     }
 }
 
@@ -67,17 +67,17 @@ TEST_F(MacTest, HexMacLogFormat)
         utiltest::ShowFullMac(c.full);
         qzsim::ClearRecords();
         Dest dst(c.size);
-        WLAN_GetHexMacLogFormat(mac, c.count, dst.p(), dst.size());
+        WLAN_GetHexMacLogFormat(mac, c.count, dst.dest(), dst.size());
         EXPECT_EQ(dst.bytes(), c.out ? std::string(c.out) + '\0' : std::string(c.size, '\x5A'));
         EXPECT_EQ(qzsim::LastWords().size(), c.out ? 0u : 1u);
-        EXPECT_TRUE(dst.intact());
+        EXPECT_TRUE(dst.GuardsIntact());
     }
     // A failed conversion leaves the text empty, which is formatted as it is.
     for (bool full : {false, true}) {
         utiltest::ShowFullMac(full);
         qzsim::FailCall("UTIL_MacHexToStr", 9);
         Dest dst(18);
-        WLAN_GetHexMacLogFormat(mac, 6, dst.p(), dst.size());
+        WLAN_GetHexMacLogFormat(mac, 6, dst.dest(), dst.size());
         EXPECT_EQ(dst.str(), full ? "" : ":XX:XX");
     }
 }
@@ -121,9 +121,9 @@ class DevTest : public qztest::PlatformTest {
 TEST_F(DevTest, InterfaceMacText)
 {
     Dest dst(18);
-    EXPECT_EQ(WLAN_GetIfMacStr("eth0", dst.p(), dst.size()), 0u);
+    EXPECT_EQ(WLAN_GetIfMacStr("eth0", dst.dest(), dst.size()), 0u);
     EXPECT_EQ(dst.str(), "00:E0:4C:01:02:03");
-    EXPECT_TRUE(dst.intact());
+    EXPECT_TRUE(dst.GuardsIntact());
 
     struct Case {
         const char *ifName;
@@ -135,29 +135,29 @@ TEST_F(DevTest, InterfaceMacText)
         {"br0", true, 18, WLAN_ERR_NULL_ARG},
         {"br0", false, 17, 1},  // the converter judges the size
     };
-    for (const auto &c : cases) EXPECT_EQ(WLAN_GetIfMacStr(c.ifName, c.nullDest ? nullptr : dst.p(), c.size), c.rc);
+    for (const auto &c : cases) EXPECT_EQ(WLAN_GetIfMacStr(c.ifName, c.nullDest ? nullptr : dst.dest(), c.size), c.rc);
     EXPECT_EQ(qzsim::LastWords().size(), std::size(cases));
     qzsim::FailCall("QZ_OS_GetIfIpAndMac", 0x71);
-    EXPECT_EQ(WLAN_GetIfMacStr("br0", dst.p(), dst.size()), 1u);  // the query's code goes into the trace only
+    EXPECT_EQ(WLAN_GetIfMacStr("br0", dst.dest(), dst.size()), 1u);  // the query's code goes into the trace only
     EXPECT_EQ(qztest::CountLastWords("wlan_dev_api", 0x71), 1u);
 }
 
 TEST_F(DevTest, BridgeAddressInDottedOrder)
 {
     Dest dst(16);
-    EXPECT_EQ(WLAN_GetBr0IP(dst.p(), dst.size()), 0u);
+    EXPECT_EQ(WLAN_GetBr0IP(dst.dest(), dst.size()), 0u);
     EXPECT_EQ(dst.str(), "10.1.2.3");  // not 3.2.1.10
-    EXPECT_TRUE(dst.intact());
+    EXPECT_TRUE(dst.GuardsIntact());
 
     // A size of 0 or no destination is refused before any platform call.
     qzsim::FailCall("QZ_OS_GetIfIpAndMac", 0x66);
-    EXPECT_EQ(WLAN_GetBr0IP(dst.p(), 0), 1u);
+    EXPECT_EQ(WLAN_GetBr0IP(dst.dest(), 0), 1u);
     EXPECT_EQ(WLAN_GetBr0IP(nullptr, 16), 1u);
-    EXPECT_EQ(WLAN_GetBr0IP(dst.p(), dst.size()), 0x66u);  // the pending fault fires only now
+    EXPECT_EQ(WLAN_GetBr0IP(dst.dest(), dst.size()), 0x66u);  // the pending fault fires only now
     Dest small(8);
-    EXPECT_EQ(WLAN_GetBr0IP(small.p(), small.size()), 1u);  // the formatter's code
+    EXPECT_EQ(WLAN_GetBr0IP(small.dest(), small.size()), 1u);  // the formatter's code
     EXPECT_EQ(utiltest::LastFailure().value1, 8u);
-    EXPECT_TRUE(small.intact());
+    EXPECT_TRUE(small.GuardsIntact());
 }
 
 TEST_F(DevTest, FileAccess)

@@ -36,7 +36,7 @@ TEST_F(PwdTest, RefusedArgumentsWriteNothing)
     for (const auto &c : cases) {
         Dest dst(20);
         qzsim::ClearRecords();
-        EXPECT_EQ(WLAN_GenerateRandPwd(c.len, c.nullDest ? nullptr : dst.p(), c.size), 1u) << c.len << "/" << c.size;
+        EXPECT_EQ(WLAN_GenerateRandPwd(c.len, c.nullDest ? nullptr : dst.dest(), c.size), 1u) << c.len << "/" << c.size;
         EXPECT_EQ(dst.bytes(), std::string(20, '\x5A'));
         auto lw = utiltest::LastFailure();
         EXPECT_EQ(lw.code, 1u);
@@ -54,7 +54,7 @@ TEST_F(PwdTest, ClassCountsFollowThePositions)
     for (const auto &c : cases) {
         for (int round = 0; round < 50; round++) {
             Dest dst(c.len + 2);
-            ASSERT_EQ(WLAN_GenerateRandPwd(c.len, dst.p(), dst.size()), 0u);
+            ASSERT_EQ(WLAN_GenerateRandPwd(c.len, dst.dest(), dst.size()), 0u);
             std::string pwd = dst.str();
             ASSERT_EQ(pwd.size(), c.len);
             EXPECT_EQ(std::count_if(pwd.begin(), pwd.end(), ::isdigit), static_cast<long>(c.digits)) << pwd;
@@ -82,14 +82,14 @@ TEST_F(PwdTest, ArithmeticOfTheDraws)
     for (const auto &c : cases) {
         qzsim::SetRandomSource([w = c.word](uint8_t *buf, size_t) { memcpy(buf, &w, sizeof(w)); });
         Dest dst(c.len + 1);
-        ASSERT_EQ(WLAN_GenerateRandPwd(c.len, dst.p(), dst.size()), 0u);
+        ASSERT_EQ(WLAN_GenerateRandPwd(c.len, dst.dest(), dst.size()), 0u);
         EXPECT_EQ(dst.str(), c.pwd);
     }
     // A failing random source leaves every value at 0.
     qzsim::SetRandomSource(nullptr);
     qzsim::FailCall("OS_GetRandomEx", 5, 0, -1);
     Dest dst(9);
-    ASSERT_EQ(WLAN_GenerateRandPwd(8, dst.p(), dst.size()), 0u);
+    ASSERT_EQ(WLAN_GenerateRandPwd(8, dst.dest(), dst.size()), 0u);
     EXPECT_EQ(dst.str(), "0A~0A~0A");
 }
 
@@ -164,9 +164,9 @@ TEST_F(PwdTest, FilterList)
     };
     for (const auto &c : cases) {
         Dest dst(c.count + 1, '\0');
-        WLAN_FilterList(c.src.data(), c.filter.data(), dst.p(), c.count);
+        WLAN_FilterList(c.src.data(), c.filter.data(), dst.dest(), c.count);
         EXPECT_EQ(dst.str(), c.out) << c.src;
-        EXPECT_TRUE(dst.intact());
+        EXPECT_TRUE(dst.GuardsIntact());
     }
 }
 

@@ -38,10 +38,10 @@ TEST_F(TextTest, LocalMacAndOffsetCarries)
     for (const auto &c : cases) {
         Dest dst(18);
         qzsim::ClearRecords();
-        WLAN_GenerateLocalMac(c.base, dst.p(), c.size, c.offset);
+        WLAN_GenerateLocalMac(c.base, dst.dest(), c.size, c.offset);
         EXPECT_EQ(dst.bytes(), c.mac ? std::string(c.mac) + '\0' : std::string(18, '\x5A')) << c.base << c.offset;
         EXPECT_EQ(qzsim::LastWords().size(), c.mac ? 0u : 1u);
-        EXPECT_TRUE(dst.intact());
+        EXPECT_TRUE(dst.GuardsIntact());
     }
 }
 
@@ -118,7 +118,7 @@ TEST_F(TextTest, JsonAddAndGetEachType)
     int32_t got = 0;
     Dest s(5);
     WLAN_JSON_ITEM intItem = {"n", &got, WLAN_JSON_TYPE_INT, 0};
-    WLAN_JSON_ITEM strItem = {"s", s.p(), WLAN_JSON_TYPE_STRING, s.size()};
+    WLAN_JSON_ITEM strItem = {"s", s.dest(), WLAN_JSON_TYPE_STRING, s.size()};
     WLAN_JSON_ITEM objItem = {"o", nullptr, WLAN_JSON_TYPE_OBJECT, 0};
     EXPECT_EQ(WLAN_GetJsonItem(root, &intItem), 0u);
     EXPECT_EQ(got, -42);
