@@ -39,8 +39,8 @@ fuzz: deps
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_TESTS=OFF -DQZ_BUILD_BENCH=ON >/dev/null
-	cmake --build build-bench -j $(JOBS)
-	for b in build-bench/bin/bench_*; do $$b; done
+	cmake --build build-bench -j $(JOBS) --target bench_wlan
+	build-bench/bin/bench_wlan $(BENCH_ARGS)
 
 format:
 	clang-format -i $$(git ls-files '*.c' '*.cpp' '*.h')
