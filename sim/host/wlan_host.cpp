@@ -10,8 +10,10 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#if QZ_HAVE_READLINE
 #include <readline/history.h>
 #include <readline/readline.h>
+#endif
 
 #include <atomic>
 #include <cstdio>
@@ -215,10 +217,18 @@ bool WaitInput(int fd)
     return false;
 }
 
-void ReadPipe(host::Dispatcher *dispatcher)
+// Reads standard input line by line to its end. With a prompt (a terminal
+// without line editing), shows it before each line and ends with a newline.
+void ReadLines(host::Dispatcher *dispatcher, const char *prompt)
 {
+    auto showPrompt = [prompt] {
+        if (prompt == nullptr) return;
+        fputs(prompt, stdout);
+        fflush(stdout);
+    };
     std::string pending;
     char buf[4096];
+    showPrompt();
     while (WaitInput(STDIN_FILENO)) {
         ssize_t n = read(STDIN_FILENO, buf, sizeof(buf));
         if (n < 0 && errno == EINTR) continue;
@@ -228,11 +238,14 @@ void ReadPipe(host::Dispatcher *dispatcher)
         while ((nl = pending.find('\n')) != std::string::npos && !g_stop.load()) {
             (void)RunAndPrint(dispatcher, pending.substr(0, nl));
             pending.erase(0, nl + 1);
+            showPrompt();
         }
     }
     if (!pending.empty() && !g_stop.load()) (void)RunAndPrint(dispatcher, pending);
+    if (prompt != nullptr) fputc('\n', stdout);
 }
 
+#if QZ_HAVE_READLINE
 host::Dispatcher *g_readlineDispatcher = nullptr;
 bool g_readlineEof = false;
 
@@ -260,6 +273,13 @@ void ReadTerminal(host::Dispatcher *dispatcher)
         fputc('\n', stdout);
     }
 }
+#else
+// Built without readline (a cross build has none): the same prompt, no editing.
+void ReadTerminal(host::Dispatcher *dispatcher)
+{
+    ReadLines(dispatcher, "wlancmd> ");
+}
+#endif
 
 }  // namespace
 
@@ -312,7 +332,7 @@ int main(int argc, char **argv)
                o.socket.c_str());
         ReadTerminal(&dispatcher);
     } else {
-        ReadPipe(&dispatcher);
+        ReadLines(&dispatcher, nullptr);
     }
 
     // The dispatcher first: it fails queued requests, so that connection

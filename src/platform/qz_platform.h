@@ -302,6 +302,39 @@ uint32_t FBT_SCN_AddStaFriend(uint32_t index, const char *mac);
 #define QZ_ASSOC_DEV_RSSI_OFFSET 1031u
 
 #ifdef __cplusplus
+/* The records above are read as bytes at fixed offsets, the same on every
+ * target; these checks keep the fields inside their records and apart. */
+static_assert(QZ_MSG_BLOCK_CALLER_OFFSET == 4 && QZ_MSG_BLOCK_TARGET_OFFSET == 40 &&
+                  QZ_MSG_BLOCK_CALLER_OFFSET + QZ_MSG_BLOCK_NAME_LEN <= QZ_MSG_BLOCK_TARGET_OFFSET &&
+                  QZ_MSG_BLOCK_TARGET_OFFSET + QZ_MSG_BLOCK_NAME_LEN <= QZ_MSG_BLOCK_LEN &&
+                  sizeof(QZ_MSG_BLOCK_S) == 88,
+              "call header: caller name at 4, target name at 40, 88 bytes");
+static_assert(sizeof(uint32_t) + QZ_SCN_FRIEND_MAX * QZ_SCN_FRIEND_SLOT_LEN == QZ_SCN_FRIEND_LIST_LEN &&
+                  QZ_SCN_FRIEND_SLOT_LEN == sizeof(uint32_t) + 6 && QZ_SCN_FRIEND_LIST_LEN == 324,
+              "friend-station list: count, 32 slots of order and MAC, 324 bytes");
+static_assert(sizeof(uint32_t) * (1 + QZ_AP_INST_MAX) == QZ_AP_INST_LIST_LEN && QZ_AP_INST_LIST_LEN == 132,
+              "AP instance list: count and 32 instances, 132 bytes");
+static_assert(QZ_RELATION_INST_OFFSET == 5 && QZ_RELATION_RSSI_OFFSET == 37 &&
+                  QZ_RELATION_INST_OFFSET + sizeof(uint32_t) * QZ_RELATION_NEIGHBORS == QZ_RELATION_RSSI_OFFSET &&
+                  QZ_RELATION_RSSI_OFFSET + sizeof(int32_t) * QZ_RELATION_NEIGHBORS == QZ_RELATION_RECORD_LEN &&
+                  QZ_RELATION_RECORDS * QZ_RELATION_RECORD_LEN == 2277,
+              "relation-neighbour answer: 33 records of 69 bytes, instances at 5, RSSIs at 37");
+static_assert(QZ_NEIGH_RECORD_BSSID_OFFSET == 4 && QZ_NEIGH_RECORD_SSID_OFFSET == 24 &&
+                  QZ_NEIGH_RECORD_CHANNEL_OFFSET == 61 &&
+                  QZ_NEIGH_RECORD_BSSID_OFFSET + WLAN_MAC_STR_LEN <= QZ_NEIGH_RECORD_SSID_OFFSET &&
+                  QZ_NEIGH_RECORD_SSID_OFFSET + 33 <= QZ_NEIGH_RECORD_CHANNEL_OFFSET &&
+                  QZ_NEIGH_RECORD_CHANNEL_OFFSET + 1 == QZ_NEIGH_RECORD_RSSI_OFFSET &&
+                  QZ_NEIGH_RECORD_RSSI_OFFSET < QZ_NEIGH_RECORD_LEN && QZ_NEIGH_RECORD_LEN == 252,
+              "adapter neighbour record: BSSID at 4, SSID at 24, channel at 61, RSSI at 62, 252 bytes");
+static_assert(QZ_ASSOC_DEV_RSSI_OFFSET == 1031 && WLAN_MAC_STR_LEN <= QZ_ASSOC_DEV_RSSI_OFFSET &&
+                  QZ_ASSOC_DEV_RSSI_OFFSET < QZ_ASSOC_DEV_RECORD_LEN && QZ_ASSOC_DEV_RECORD_LEN == 1698,
+              "associated-device record: MAC at 0, RSSI at 1031, 1698 bytes");
+/* The platform fills the gateway's 44-byte calendar time: eleven 32-bit words
+ * on a 32-bit target (a 64-bit C library widens the last two). */
+static_assert(sizeof(void *) != 4 || sizeof(struct tm) == 44, "calendar time: eleven 32-bit words");
+#endif
+
+#ifdef __cplusplus
 }
 #endif
 

@@ -8,6 +8,11 @@
 
 static_assert(sizeof(WLAN_DBG_CMD_ENTRY::keywords) == 8 * 48, "keyword slots");
 static_assert(offsetof(WLAN_DBG_CMD_TABLE, capacity) == 4, "table layout");
+// The CLI message is read as bytes: type at 36, word count at 88, then eight
+// 48-byte word slots from 92 (476 bytes in all).
+static_assert(WLAN_CLI_MSG_TYPE_OFFSET == 36 && WLAN_CLI_MSG_COUNT_OFFSET == 88 && WLAN_CLI_MSG_WORDS_OFFSET == 92 &&
+                  WLAN_CLI_MSG_COUNT_OFFSET + sizeof(uint32_t) == WLAN_CLI_MSG_WORDS_OFFSET && WLAN_CLI_MSG_SIZE == 476,
+              "CLI message layout");
 
 WLAN_DBG_CMD_TABLE g_stCmdTable;
 
