@@ -6,7 +6,7 @@ ARGS ?=
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps build run test test-plain test-asan test-tsan fuzz bench format format-check clean
+.PHONY: deps build run test test-plain test-asan test-tsan test-armhf fuzz bench format format-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -32,6 +32,14 @@ test-tsan: deps
 	ctest --preset tsan
 
 test: format-check test-plain test-asan test-tsan
+
+# The whole suite built for 32-bit ARM and run under qemu-arm, then the
+# library's footprint there.
+test-armhf: deps
+	cmake --preset armhf >/dev/null
+	cmake --build --preset armhf -j $(JOBS)
+	ctest --preset armhf
+	scripts/footprint.sh build-armhf
 
 # Every fuzz target for FUZZ_SECONDS each (clang, libFuzzer, ASan + UBSan).
 fuzz: deps
