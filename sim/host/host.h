@@ -125,9 +125,11 @@ constexpr char kFrameOutput = 'O';
 constexpr char kFrameError = 'E';
 constexpr char kFrameStatus = 'S';  // payload: one byte, 0 delivered, 1 refused
 
-// Checks a line received from a client: printable text (tabs allowed, UTF-8
-// allowed), no control bytes. false and a message otherwise.
-bool CheckClientLine(const std::string &line, std::string *error);
+// Checks a line received from a client: well-formed UTF-8 text without
+// control bytes (tabs and a final carriage return allowed). false and a
+// message naming the first bad byte otherwise. While the line is still
+// arriving (complete false), a character cut short at its end is accepted.
+bool CheckClientLine(const std::string &line, bool complete, std::string *error);
 
 // Listens on a Unix socket and hands each client's line to the dispatcher.
 class SocketServer {
@@ -154,6 +156,7 @@ class SocketServer {
     int wakeFds_[2] = {-1, -1};
     std::thread acceptThread_;
     std::mutex mu_;
+    std::condition_variable doneCv_;  // a connection finished
     std::vector<std::shared_ptr<Connection>> connections_;
     bool stopping_ = false;
 };

@@ -5,21 +5,31 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/time.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <system_error>
 
 #include "host.h"
 
 namespace host {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr size_t kMaxConnections = 128;
-constexpr int kLineTimeoutMs = 10000;   // a client has this long to send its line
-constexpr int kLingerTimeoutMs = 1000;  // after refusing, read what it still sends
+constexpr int kLineTimeoutMs = 10000;   // a client has this long to send its whole line
+constexpr int kLingerTimeoutMs = 1000;  // after refusing, read what it still sends for this long
+constexpr size_t kLingerBytes = 65536;  // but no more than this
+constexpr int kSendTimeoutS = 60;       // a client that stops reading its answer is dropped
+constexpr int kAcceptBackoffMs = 100;   // out of descriptors: let connections end first
+constexpr int kStopGraceMs = 2000;      // a stop waits this long for answers still being sent
 
 bool MakeAddress(const std::string &path, sockaddr_un *addr, std::string *error)
 {
@@ -67,6 +77,13 @@ bool RecvAll(int fd, char *data, size_t len)
     return true;
 }
 
+// Milliseconds left until deadline, at least 0.
+int MsUntil(Clock::time_point deadline)
+{
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
 // Waits for fd to become readable; false on timeout or a wake-up of the stop pipe.
 bool WaitReadable(int fd, int wakeFd, int timeoutMs)
 {
@@ -78,14 +95,18 @@ bool WaitReadable(int fd, int wakeFd, int timeoutMs)
     }
 }
 
-// Refuses a client: the error, then a status, then a short drain of its input
-// so that closing does not reset the connection before it reads the answer.
+// Refuses a client: the error, then a status, then a short, bounded drain of
+// its input so that closing does not reset the connection before it reads
+// the answer. A client that keeps sending is cut off all the same.
 void Refuse(int fd, int wakeFd, const std::string &message)
 {
     if (!SendFrame(fd, kFrameError, message + "\n") || !SendFrame(fd, kFrameStatus, std::string(1, '\1'))) return;
     shutdown(fd, SHUT_WR);
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kLingerTimeoutMs);
     char sink[4096];
-    while (WaitReadable(fd, wakeFd, kLingerTimeoutMs) && recv(fd, sink, sizeof(sink), 0) > 0) {
+    ssize_t n = 0;
+    for (size_t drained = 0; drained < kLingerBytes; drained += static_cast<size_t>(n)) {
+        if (!WaitReadable(fd, wakeFd, MsUntil(deadline)) || (n = recv(fd, sink, sizeof(sink), 0)) <= 0) break;
     }
 }
 
@@ -97,18 +118,46 @@ struct SocketServer::Connection {
     std::thread thread;
 };
 
-bool CheckClientLine(const std::string &line, std::string *error)
+namespace {
+
+// Length of the well-formed UTF-8 sequence at s[i] (no overlong forms, no
+// surrogates, nothing above U+10FFFF); 0 when it is ill-formed, and -1 when
+// it is cut short by the end of the text.
+int Utf8SequenceAt(const std::string &s, size_t i)
 {
-    for (size_t i = 0; i < line.size(); i++) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    int len = c < 0x80 ? 1 : c >= 0xc2 && c <= 0xdf ? 2 : c >= 0xe0 && c <= 0xef ? 3 : c >= 0xf0 && c <= 0xf4 ? 4 : 0;
+    if (len <= 1) return len;
+    // The second byte's range depends on the first; the others are 80..bf.
+    unsigned char lo = c == 0xe0 ? 0xa0 : c == 0xf0 ? 0x90 : 0x80;
+    unsigned char hi = c == 0xed ? 0x9f : c == 0xf4 ? 0x8f : 0xbf;
+    for (int k = 1; k < len; k++) {
+        if (i + k >= s.size()) return -1;
+        unsigned char b = static_cast<unsigned char>(s[i + k]);
+        if (b < (k == 1 ? lo : 0x80) || b > (k == 1 ? hi : 0xbf)) return 0;
+    }
+    return len;
+}
+
+}  // namespace
+
+bool CheckClientLine(const std::string &line, bool complete, std::string *error)
+{
+    auto refuse = [&](const char *what, size_t i) {
+        char hex[8];
+        snprintf(hex, sizeof(hex), "0x%02x", static_cast<unsigned char>(line[i]));
+        *error =
+            std::string("refused: the line ") + what + " (" + hex + " at offset " + std::to_string(i) + "); not sent";
+        return false;
+    };
+    for (size_t i = 0; i < line.size();) {
         unsigned char c = static_cast<unsigned char>(line[i]);
         bool trailingCr = c == '\r' && i + 1 == line.size();
-        if ((c < 0x20 && c != '\t' && !trailingCr) || c == 0x7f) {
-            char hex[8];
-            snprintf(hex, sizeof(hex), "0x%02x", c);
-            *error = std::string("refused: the line holds a control byte (") + hex + " at offset " + std::to_string(i) +
-                     "); not sent";
-            return false;
-        }
+        if ((c < 0x20 && c != '\t' && !trailingCr) || c == 0x7f) return refuse("holds a control byte", i);
+        int len = Utf8SequenceAt(line, i);
+        if (len < 0 && !complete) return true;  // the rest of the character is still to come
+        if (len <= 0) return refuse("is not valid UTF-8", i);
+        i += static_cast<size_t>(len);
     }
     return true;
 }
@@ -165,6 +214,20 @@ void SocketServer::Stop()
     char byte = 0;
     (void)!write(wakeFds_[1], &byte, 1);
     if (acceptThread_.joinable()) acceptThread_.join();
+    {
+        // Connections waiting for input see the stop pipe, and those with an
+        // answer send its end; one blocked sending to a client that does not
+        // read is cut off after a grace period.
+        std::unique_lock<std::mutex> lock(mu_);
+        auto allDone = [this] {
+            return std::all_of(connections_.begin(), connections_.end(), [](const auto &c) { return c->done; });
+        };
+        if (!doneCv_.wait_for(lock, std::chrono::milliseconds(kStopGraceMs), allDone)) {
+            for (auto &conn : connections_) {
+                if (!conn->done) shutdown(conn->fd, SHUT_RDWR);
+            }
+        }
+    }
     Reap(true);
     close(listenFd_);
     close(wakeFds_[0]);
@@ -198,54 +261,73 @@ void SocketServer::AcceptLoop()
 {
     while (WaitReadable(listenFd_, wakeFds_[0], -1)) {
         int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
+        if (fd < 0) {
+            // Out of descriptors or memory the listening socket stays readable:
+            // wait for connections to end instead of spinning.
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                Reap(false);
+                (void)WaitReadable(-1, wakeFds_[0], kAcceptBackoffMs);
+            }
+            continue;
+        }
         Reap(false);
+        timeval sendTimeout{kSendTimeoutS, 0};
+        (void)setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof(sendTimeout));
         auto conn = std::make_shared<Connection>();
         conn->fd = fd;
         std::lock_guard<std::mutex> lock(mu_);
-        if (connections_.size() >= kMaxConnections) {
+        bool served = connections_.size() < kMaxConnections;
+        if (served) {
+            try {
+                conn->thread = std::thread([this, conn] { Serve(conn); });
+                connections_.push_back(conn);
+            } catch (const std::system_error &) {
+                served = false;  // no thread to be had right now
+            }
+        }
+        if (!served) {
             (void)(SendFrame(fd, kFrameError, "host busy: too many clients at once, try again\n") &&
                    SendFrame(fd, kFrameStatus, std::string(1, '\1')));
             close(fd);
-            continue;
         }
-        connections_.push_back(conn);
-        conn->thread = std::thread([this, conn] { Serve(conn); });
     }
 }
 
 void SocketServer::Serve(const std::shared_ptr<Connection> &conn)
 {
     const int fd = conn->fd;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kLineTimeoutMs);
     std::string line;
     std::string error;
-    bool ended = false;  // a newline, or the end of input after some text
-    bool bad = false;    // a control byte: refused without waiting for the rest
+    size_t nl = std::string::npos;
+    bool bad = false;       // a control byte or broken UTF-8: refused without waiting for the rest
+    bool timedOut = false;  // the whole line did not arrive in time
     char buf[512];
-    while (line.find('\n') == std::string::npos && line.size() <= kMaxClientLine && !bad) {
-        if (!WaitReadable(fd, wakeFds_[0], kLineTimeoutMs)) break;
-        ssize_t n = recv(fd, buf, sizeof(buf), 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ended = n == 0 && !line.empty();
+    // A line of kMaxClientLine bytes without its newline is already too long.
+    while (nl == std::string::npos && line.size() < kMaxClientLine && !bad) {
+        if (!WaitReadable(fd, wakeFds_[0], MsUntil(deadline))) {
+            timedOut = MsUntil(deadline) == 0;
             break;
         }
+        ssize_t n = recv(fd, buf, sizeof(buf), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;  // gone before its line ended
         line.append(buf, static_cast<size_t>(n));
-        bad = !CheckClientLine(line.substr(0, line.find('\n')), &error);
+        nl = line.find('\n');
+        bad = !CheckClientLine(line.substr(0, std::min(nl, kMaxClientLine)), nl != std::string::npos, &error);
     }
-    size_t nl = line.find('\n');
-    bool oversize = (nl == std::string::npos ? line.size() : nl + 1) > kMaxClientLine;
-    if (nl != std::string::npos) {
-        ended = true;
-        line.resize(nl);  // anything after the first line is ignored
-    }
+    bool oversize = nl == std::string::npos ? line.size() >= kMaxClientLine : nl + 1 > kMaxClientLine;
     if (bad) {
         Refuse(fd, wakeFds_[0], error);
     } else if (oversize) {
         Refuse(fd, wakeFds_[0], "refused: line longer than " + std::to_string(kMaxClientLine - 1) + " bytes; not sent");
-    } else if (!ended) {
-        // Nothing usable arrived (timeout, disconnect, host stopping): drop the client.
+    } else if (timedOut) {
+        Refuse(fd, wakeFds_[0],
+               "refused: no complete line within " + std::to_string(kLineTimeoutMs / 1000) + " s; not sent");
+    } else if (nl == std::string::npos) {
+        // Disconnected before the newline, or the host is stopping: nothing is run.
     } else {
+        line.resize(nl);  // anything after the first line is ignored
         auto request = std::make_shared<Request>(line);
         dispatcher_->Submit(request);
         bool alive = true;
@@ -258,6 +340,7 @@ void SocketServer::Serve(const std::shared_ptr<Connection> &conn)
     shutdown(fd, SHUT_RDWR);  // the client sees the end now; Reap closes the descriptor
     std::lock_guard<std::mutex> lock(mu_);
     conn->done = true;
+    doneCv_.notify_all();
 }
 
 int SendLine(const std::string &socketPath, const std::string &line,

@@ -119,25 +119,36 @@ TEST(PackCliMsgTest, LaysOutTypeCountAndZeroPaddedSlots)
     }
 }
 
-TEST(CheckClientLineTest, RefusesControlBytesOnly)
+TEST(CheckClientLineTest, RefusesControlBytesAndBrokenUtf8)
 {
     struct Case {
         std::string line;
+        bool complete;
         bool ok;
         std::string named;
     } cases[] = {
-        {"show log", true, ""},
-        {"show\tlog\r", true, ""},
-        {"set ssid caf\xc3\xa9", true, ""},  // UTF-8 passes
-        {"", true, ""},
-        {std::string("show\0log", 8), false, "0x00 at offset 4"},
-        {"show\rlog", false, "0x0d at offset 4"},
-        {"\x1b[Ashow", false, "0x1b at offset 0"},
-        {"show log\x7f", false, "0x7f at offset 8"},
+        {"show log", true, true, ""},
+        {"show\tlog\r", true, true, ""},
+        {"set ssid caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x93\xb6 \xf4\x8f\xbf\xbf", true, true, ""},
+        {"", true, true, ""},
+        {std::string("show\0log", 8), true, false, "control byte (0x00 at offset 4)"},
+        {"show\rlog", true, false, "control byte (0x0d at offset 4)"},
+        {"\x1b[Ashow", true, false, "control byte (0x1b at offset 0)"},
+        {"show log\x7f", true, false, "control byte (0x7f at offset 8)"},
+        {"show \xff", true, false, "not valid UTF-8 (0xff at offset 5)"},
+        {"ab\x80", true, false, "not valid UTF-8 (0x80 at offset 2)"},             // stray continuation
+        {"\xc0\xaf", true, false, "not valid UTF-8 (0xc0 at offset 0)"},           // overlong '/'
+        {"\xe0\x80\xaf", true, false, "not valid UTF-8 (0xe0 at offset 0)"},       // overlong
+        {"\xed\xa0\x80", true, false, "not valid UTF-8 (0xed at offset 0)"},       // surrogate
+        {"\xf4\x90\x80\x80", true, false, "not valid UTF-8 (0xf4 at offset 0)"},   // above U+10FFFF
+        {"x\xc3\xa9\xe2\x82", true, false, "not valid UTF-8 (0xe2 at offset 3)"},  // cut short at the end
+        {"x\xc3\xa9\xe2\x82", false, true, ""},                                    // ... its rest may follow
+        {"x\xe2\x28\xa1", false, false, "not valid UTF-8 (0xe2 at offset 1)"},     // broken inside a part line
+        {"x\r", false, true, ""},                                                  // may be the line's end
     };
     for (const auto &c : cases) {
         std::string error;
-        EXPECT_EQ(host::CheckClientLine(c.line, &error), c.ok) << c.named;
+        EXPECT_EQ(host::CheckClientLine(c.line, c.complete, &error), c.ok) << c.named;
         if (!c.ok) {
             EXPECT_NE(error.find(c.named), std::string::npos) << error;
         }
