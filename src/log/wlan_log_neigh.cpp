@@ -68,10 +68,24 @@ void MarkSelfBssids(WLAN_NEIGH_ENTRY_S *ont, const uint8_t *ontMac, const uint8_
     }
 }
 
+// An AP entry's BSSID as bytes. The comparison meets each AP entry once per
+// gateway entry, and the text does not change meanwhile: converted once per AP.
+struct ApMac {
+    uint8_t mac[kMacLen];
+    bool valid;
+};
+
+void ConvertApBssids(const WLAN_NEIGH_MAP_S *apMap, uint32_t apCount, ApMac *macs)
+{
+    for (uint32_t p = 0; p < apCount; p++) {
+        macs[p].valid = BssidBytes(&apMap->astEntry[p], macs[p].mac);
+    }
+}
+
 // Compares one gateway entry with the AP entries that are unmarked or on its
 // channel; a compared AP entry keeps mark 0 unless its BSSID is the same.
 void MatchApEntries(WLAN_NEIGH_ENTRY_S *ont, const uint8_t *ontMac, bool ontMacValid, WLAN_NEIGH_MAP_S *apMap,
-                    uint32_t apCount)
+                    const ApMac *apMacs, uint32_t apCount)
 {
     for (uint32_t p = 0; p < apCount; p++) {
         WLAN_NEIGH_ENTRY_S *ap = &apMap->astEntry[p];
@@ -80,8 +94,7 @@ void MatchApEntries(WLAN_NEIGH_ENTRY_S *ont, const uint8_t *ontMac, bool ontMacV
         }
         NEIGH_TRACE("channel match bssid %.33s bssid %.33s\r\n", ap->acBssid, ont->acBssid);
         ap->uiChannel = 0;
-        uint8_t apMac[kMacLen];
-        if (BssidBytes(ap, apMac) && ontMacValid && QZ_OS_MemCmp(apMac, ontMac, kMacLen) == 0) {
+        if (ontMacValid && apMacs[p].valid && memcmp(apMacs[p].mac, ontMac, kMacLen) == 0) {
             NEIGH_TRACE("find same ssid %.33s bssid %.33s\r\n", ont->acSsid, ont->acBssid);
             ont->uiFlag = WLAN_NEIGH_MARK;
             ap->uiChannel = WLAN_NEIGH_MARK;
@@ -308,6 +321,8 @@ uint32_t WLAN_CMD_GetApNeighborMap(uint32_t apNumber, WLAN_NEIGH_MAP_S *apMap, W
     }
     uint32_t apCount = count < WLAN_NEIGH_MAP_ENTRIES ? count : WLAN_NEIGH_MAP_ENTRIES;
     uint32_t ontCount = EntriesInMap(ontMap);
+    ApMac apMacs[WLAN_NEIGH_MAP_ENTRIES];
+    ConvertApBssids(apMap, ontCount == 0 ? 0 : apCount, apMacs);
     for (uint32_t g = 0; g < ontCount; g++) {
         WLAN_NEIGH_ENTRY_S *ont = &ontMap->astEntry[g];
         uint8_t ontMac[kMacLen];
@@ -318,7 +333,7 @@ uint32_t WLAN_CMD_GetApNeighborMap(uint32_t apNumber, WLAN_NEIGH_MAP_S *apMap, W
         if (ont->uiFlag == WLAN_NEIGH_MARK) {
             continue;
         }
-        MatchApEntries(ont, ontMac, ontMacValid, apMap, apCount);
+        MatchApEntries(ont, ontMac, ontMacValid, apMap, apMacs, apCount);
     }
     return 0;
 }
