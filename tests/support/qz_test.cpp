@@ -1,10 +1,14 @@
 #include "qz_test.h"
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+extern char **environ;
 
 #include "qz_platform.h"
 #include "qz_wlan_shell.h"
@@ -80,6 +84,31 @@ std::string ReadFile(const std::string &path)
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
+}
+
+pid_t SpawnProgram(const std::string &name, const std::vector<std::string> &args,
+                   const posix_spawn_file_actions_t *actions)
+{
+    // The emulator's words (blank-separated) come first; empty natively.
+    std::vector<std::string> words;
+    std::istringstream emulator(QZ_TEST_EMULATOR);
+    for (std::string w; emulator >> w;) words.push_back(w);
+    words.push_back(std::string(QZ_BINARY_DIR) + "/bin/" + name);
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (auto &w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    int err = posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ);
+    EXPECT_EQ(err, 0) << argv[0] << ": " << strerror(err);
+    return err == 0 ? pid : -1;
+}
+
+int WaitExit(pid_t pid)
+{
+    int raw = 0;
+    if (pid <= 0 || waitpid(pid, &raw, 0) != pid) return -1;
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
 }
 
 }  // namespace qztest

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,5 +41,13 @@ void FreeCommandTable();
 // Last words of one source unit with one code.
 size_t CountLastWords(const std::string &unit, uint32_t code);
 std::string ReadFile(const std::string &path);
+
+// Starts a built program (<build>/bin/NAME) with args and the file actions
+// given (may be null). A cross build runs it through its emulator. The pid,
+// or -1 (and a test failure) when it cannot start.
+pid_t SpawnProgram(const std::string &name, const std::vector<std::string> &args,
+                   const posix_spawn_file_actions_t *actions);
+// Waits for a child: its exit status, 128 + the signal that ended it, or -1.
+int WaitExit(pid_t pid);
 
 }  // namespace qztest
