@@ -51,7 +51,13 @@ uint32_t TakeVapStations(uint32_t vap, uint32_t stations, char *work)
         QZ_PROC_DBG_TraceN(kTraceStations, WLAN_UNIT_NAME, __LINE__, "RSSI: %.*s",
                            static_cast<int>(kRecordLen - kRssiOffset), work + kRssiOffset);
         AssocSta *slot = &g_stAssocStaTbl.astSta[g_stAssocStaTbl.uiStaNum];
-        (void)memcpy_s(slot->acRecord, sizeof(slot->acRecord), work, kRecordLen);
+        // A record that cannot be copied is skipped like one that cannot be
+        // fetched: counting it would list an empty station.
+        int err = memcpy_s(slot->acRecord, sizeof(slot->acRecord), work, kRecordLen);
+        if (err != 0) {
+            WLAN_LAST_WORD(static_cast<uint32_t>(err), vap, i);
+            continue;
+        }
         slot->cEnd = '\0';
         g_stAssocStaTbl.uiStaNum++;
     }
