@@ -74,6 +74,11 @@ bool FaultHit(const char *name, long long *code);
 size_t LiveBlocks();
 // Allocations made since the last Reset().
 size_t AllocCount();
+// Recording on: from now every platform call that can be made to fail is
+// noted by name, in call order (allocations as "QZ_OS_MemMallocSet"); on
+// again starts a fresh list. Reset() turns it off.
+void RecordCalls(bool on);
+std::vector<std::string> CallsMade();
 
 // ---- Console and records -------------------------------------------------------
 

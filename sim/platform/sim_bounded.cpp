@@ -33,12 +33,46 @@ int Fail(char *dest, int code)
     return code;
 }
 
+// A failure injected by a test: the call's failure form, the destination
+// left empty as a real failure leaves it.
+bool Injected(const char *name, void *dest, size_t destMax, int *ret)
+{
+    if (!qzsim::Faulted(name, ret)) return false;
+    if (!BadDest(dest, destMax)) memset(dest, 0, destMax);
+    return true;
+}
+
+int CopyN(char *dest, size_t destMax, const char *src, size_t count)
+{
+    if (BadDest(dest, destMax)) return QZ_SIM_EINVAL;
+    if (src == nullptr) return Fail(dest, QZ_SIM_EINVAL);
+    size_t len = strnlen(src, count);
+    if (len >= destMax) return Fail(dest, QZ_SIM_ERANGE);
+    if (Overlap(dest, len + 1, src, len + 1)) return Fail(dest, QZ_SIM_EOVERLAP);
+    memcpy(dest, src, len);
+    dest[len] = '\0';
+    return QZ_SIM_EOK;
+}
+
+int FormatV(char *dest, size_t destMax, const char *fmt, va_list ap)
+{
+    if (BadDest(dest, destMax) || fmt == nullptr) return -1;
+    int n = vsnprintf(dest, destMax, fmt, ap);
+    if (n < 0 || static_cast<size_t>(n) >= destMax) {
+        dest[0] = '\0';
+        return -1;
+    }
+    return n;
+}
+
 }  // namespace
 
 extern "C" {
 
 int memcpy_s(void *dest, size_t destMax, const void *src, size_t count)
 {
+    int ret;
+    if (Injected("memcpy_s", dest, destMax, &ret)) return ret;
     if (BadDest(dest, destMax)) return QZ_SIM_EINVAL;
     if (src == nullptr) {
         memset(dest, 0, destMax);
@@ -70,29 +104,23 @@ int memset_s(void *dest, size_t destMax, int ch, size_t count)
 
 int strncpy_s(char *dest, size_t destMax, const char *src, size_t count)
 {
-    if (BadDest(dest, destMax)) return QZ_SIM_EINVAL;
-    if (src == nullptr) return Fail(dest, QZ_SIM_EINVAL);
-    size_t len = strnlen(src, count);
-    if (len >= destMax) return Fail(dest, QZ_SIM_ERANGE);
-    if (Overlap(dest, len + 1, src, len + 1)) return Fail(dest, QZ_SIM_EOVERLAP);
-    memcpy(dest, src, len);
-    dest[len] = '\0';
-    return QZ_SIM_EOK;
+    int ret;
+    if (Injected("strncpy_s", dest, destMax, &ret)) return ret;
+    return CopyN(dest, destMax, src, count);
 }
 
 int strcpy_s(char *dest, size_t destMax, const char *src)
 {
     int ret;
-    if (qzsim::Faulted("strcpy_s", &ret)) {
-        if (!BadDest(dest, destMax)) dest[0] = '\0';
-        return ret;
-    }
+    if (Injected("strcpy_s", dest, destMax, &ret)) return ret;
     // Reads at most destMax bytes of src: a longer source fails either way.
-    return strncpy_s(dest, destMax, src, destMax);
+    return CopyN(dest, destMax, src, destMax);
 }
 
 int strcat_s(char *dest, size_t destMax, const char *src)
 {
+    int ret;
+    if (Injected("strcat_s", dest, destMax, &ret)) return ret;
     if (BadDest(dest, destMax)) return QZ_SIM_EINVAL;
     if (src == nullptr) return Fail(dest, QZ_SIM_EINVAL);
     size_t used = strnlen(dest, destMax);
@@ -106,20 +134,18 @@ int strcat_s(char *dest, size_t destMax, const char *src)
 
 int vsprintf_s(char *dest, size_t destMax, const char *fmt, va_list ap)
 {
-    if (BadDest(dest, destMax) || fmt == nullptr) return -1;
-    int n = vsnprintf(dest, destMax, fmt, ap);
-    if (n < 0 || static_cast<size_t>(n) >= destMax) {
-        dest[0] = '\0';
-        return -1;
-    }
-    return n;
+    int ret;
+    if (Injected("vsprintf_s", dest, destMax, &ret)) return ret;
+    return FormatV(dest, destMax, fmt, ap);
 }
 
 int sprintf_s(char *dest, size_t destMax, const char *fmt, ...)
 {
+    int ret;
+    if (Injected("sprintf_s", dest, destMax, &ret)) return ret;
     va_list ap;
     va_start(ap, fmt);
-    int n = vsprintf_s(dest, destMax, fmt, ap);
+    int n = FormatV(dest, destMax, fmt, ap);
     va_end(ap);
     return n;
 }
@@ -129,6 +155,8 @@ int sprintf_s(char *dest, size_t destMax, const char *fmt, ...)
 // compares it with its space drops the record instead of keeping a cut one.
 int vsnprintf_s(char *dest, size_t destMax, size_t count, const char *fmt, va_list ap)
 {
+    int ret;
+    if (Injected("vsnprintf_s", dest, destMax, &ret)) return ret;
     if (BadDest(dest, destMax) || fmt == nullptr) return -1;
     size_t limit = count < destMax - 1 ? count : destMax - 1;
     int n = vsnprintf(dest, destMax, fmt, ap);
@@ -145,6 +173,8 @@ int vsnprintf_s(char *dest, size_t destMax, size_t count, const char *fmt, va_li
 // Reads at most eight conversions; text never overflows its destination.
 int sscanf_s(const char *buffer, const char *fmt, ...)
 {
+    int ret;
+    if (qzsim::Faulted("sscanf_s", &ret)) return ret;
     if (buffer == nullptr || fmt == nullptr) return -1;
     // Text conversions (%s, %c, %[) take the destination size after the
     // pointer. They scan into a buffer one character larger, so a text that

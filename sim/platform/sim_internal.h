@@ -27,6 +27,9 @@ void RecordTrace(const TraceLine &t);
 void RecordWifiLog(const LogLine &l);
 void RecordOpLog(const LogLine &l);
 
+// Notes a call's name for CallsMade() while recording (FaultHit calls it).
+void NoteCall(const char *name);
+
 // Fault check for calls that answer a status: returns true and sets *ret.
 template <typename T>
 bool Faulted(const char *name, T *ret)

@@ -160,6 +160,7 @@ void ClearFaults()
 
 bool FaultHit(const char *name, long long *code)
 {
+    NoteCall(name);
     if (!g_faultsArmed.load(std::memory_order_relaxed)) return false;
     std::lock_guard<std::mutex> lock(S().mu);
     if (std::strcmp(name, "QZ_OS_MemMallocSet") == 0 && S().allocFailIn > 0) {
