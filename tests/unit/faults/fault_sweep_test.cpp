@@ -13,6 +13,7 @@
 #include "qz_wlan_feature.h"
 #include "qz_wlan_log.h"
 #include "qz_wlan_query.h"
+#include "qz_wlan_roam_topo.h"
 #include "qz_wlan_shell.h"
 #include "qz_wlan_util.h"
 #include "query/wlan_query_internal.h"
@@ -228,6 +229,69 @@ std::string Converted()
     return std::string(g_converted, strnlen(g_converted, sizeof(g_converted)));
 }
 
+// Writers and small utilities: their result lands in a buffer or a file.
+char g_text[64];
+
+std::string Text()
+{
+    return std::string(g_text, strnlen(g_text, sizeof(g_text)));
+}
+
+uint32_t RoamLine()
+{
+    WLAN_RecordRoamLog("a0:b1:c2:d3:e4:f5", 1, 1, "to ap %u", 2u);
+    return 0;
+}
+
+// The newest line of the roam log (the file grows by one line a run).
+std::string LastRoamLine()
+{
+    std::string file = qztest::ReadFile(qzsim::MapPath("/proc/wifilog/debug/2G"));
+    size_t end = file.rfind('\n');
+    size_t start = end == std::string::npos || end == 0 ? std::string::npos : file.rfind('\n', end - 1);
+    return start == std::string::npos ? file : file.substr(start + 1);
+}
+
+uint32_t TopoLine()
+{
+    WLAN_TOPO_DebugLog("station %s joined ssid %u", "a0:b1:c2:d3:e4:f5", 1u);
+    return 0;
+}
+
+uint32_t CatFile()
+{
+    return WLAN_CatFile("first line\nsecond line\n", "/tmp/qz_fault_cat", 23);
+}
+
+uint32_t Password()
+{
+    memset(g_text, 0, sizeof(g_text));
+    return WLAN_GenerateRandPwd(12, g_text, sizeof(g_text));
+}
+
+std::string PasswordShape()
+{
+    return std::to_string(strnlen(g_text, sizeof(g_text)));
+}
+
+uint32_t Br0Address()
+{
+    memset(g_text, 0, sizeof(g_text));
+    return WLAN_GetBr0IP(g_text, sizeof(g_text));
+}
+
+uint32_t IfMac()
+{
+    memset(g_text, 0, sizeof(g_text));
+    return WLAN_GetIfMacStr("br0", g_text, sizeof(g_text));
+}
+
+uint32_t LocalTime()
+{
+    memset(g_text, 0, sizeof(g_text));
+    return WLAN_GetTime(g_text, sizeof(g_text));
+}
+
 // ---- The table ----------------------------------------------------------------
 
 // A dropped station needs this many clean cycles to be an anchor again.
@@ -320,6 +384,34 @@ const Row kRows[] = {
     {"DbKeyList", NoSetup, BuildKeys, Built, 0, {}},
     {"DbParaList", NoSetup, BuildParas, Built, 0, {}},
     {"Transcoding", NoSetup, Transcode, Converted, 0, {}},
+    {"RoamLine",
+     NoSetup,
+     RoamLine,
+     LastRoamLine,
+     0,
+     {{"QZ_TIMER_GetConfigDSTTime", 1, "the roam time stamp reports a missing local time"},
+      {"QZ_OS_GetLocalTimeVal", 0, "only the milliseconds come from it: not examined"},
+      {"WIFI_LOG_WriteFile", 0, "the Wi-Fi log's answer is not examined"}}},
+    {"TopoLine",
+     NoSetup,
+     TopoLine,
+     nullptr,
+     0,
+     {{"vsnprintf_s", 0, "a message that cannot be formatted is dropped without a trace"},
+      {"QZ_OS_Fopen", 0, "a file that does not open drops the line without a trace"},
+      {"QZ_OS_Fputs", 0, "the write's answer is not examined"},
+      {"QZ_OS_MutexInit", 0, "the lock is made once per process: only the first clean run asks"}}},
+    {"CatFile",
+     NoSetup,
+     CatFile,
+     nullptr,
+     0,
+     {{"SSP_ExecShellCmd", 0, "the shell's answer is not examined"},
+      {"QZ_OS_Remove", 0, "removing the temporary file is not examined"}}},
+    {"Password", NoSetup, Password, PasswordShape, 0, {{"OS_GetRandomEx", 0, "a random word that fails stays 0"}}},
+    {"Br0Address", NoSetup, Br0Address, Text, 0, {}},
+    {"IfMac", NoSetup, IfMac, Text, 0, {}},
+    {"LocalTime", NoSetup, LocalTime, Text, 0, {{"QZ_OS_GetLocalTime", 0, "the local time is not examined"}}},
 };
 
 // ---- The sweep ------------------------------------------------------------------
