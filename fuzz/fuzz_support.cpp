@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "qz_sim.h"
@@ -29,6 +30,11 @@ void SetUpPlatform()
     }
     qzsim::Reset();
     qzsim::CaptureConsole(true);
+    // A run ends with exit(); the sandbox goes with it (a crash keeps it).
+    atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(qzsim::Root(), ec);
+    });
 }
 
 void DropRecords()
