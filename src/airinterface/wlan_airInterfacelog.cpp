@@ -67,6 +67,60 @@ uint64_t ReadTxBytes(const WLAN_STA_STATS *stats)
     return bytes;
 }
 
+// The cycle's sample by MAC text, so that each table slot finds its station
+// in constant time instead of scanning the sample. Open addressing over twice
+// the list's capacity keeps probe sequences short; an entry holds a sample
+// index + 1, 0 is empty. Every record is entered, repeated MAC texts too: with
+// linear probing and no removals the earlier of two equal texts comes first
+// on their common probe sequence, so a lookup answers the first matching
+// record of the sample, as a scan in sample order does. Rebuilt every cycle,
+// it holds nothing the next cycle relies on.
+constexpr uint32_t kSampleIndexLen = 2 * WLAN_AIR_USER_MAX;
+static_assert((kSampleIndexLen & (kSampleIndexLen - 1)) == 0 && kSampleIndexLen > WLAN_AIR_USER_MAX,
+              "a power of two with an empty entry always left");
+constinit uint16_t g_sampleByMac[kSampleIndexLen] = {};
+
+constexpr uint32_t kMacLen = sizeof(WLAN_AIR_USER_S{}.userMac);
+
+// FNV-1a over the text up to its terminator: texts equal over kMacLen bytes
+// hash equally.
+uint32_t MacHash(const char *mac)
+{
+    uint32_t h = 2166136261u;
+    for (uint32_t k = 0; k < kMacLen && mac[k] != '\0'; k++) {
+        h = (h ^ static_cast<uint8_t>(mac[k])) * 16777619u;
+    }
+    return h;
+}
+
+void IndexSample(const WLAN_AIR_USER_LIST_S *sample)
+{
+    (void)memset_s(g_sampleByMac, sizeof(g_sampleByMac), 0, sizeof(g_sampleByMac));
+    for (uint32_t j = 0; j < sample->num && j < WLAN_AIR_USER_MAX; j++) {
+        uint32_t e = MacHash(sample->users[j].userMac);
+        while (g_sampleByMac[e % kSampleIndexLen] != 0) {
+            e++;
+        }
+        g_sampleByMac[e % kSampleIndexLen] = static_cast<uint16_t>(j + 1);
+    }
+}
+
+// The first sample record whose MAC text equals mac, or the sample's num.
+uint32_t FindSample(const WLAN_AIR_USER_LIST_S *sample, const char *mac)
+{
+    uint32_t e = MacHash(mac);
+    for (uint32_t probe = 0; probe < kSampleIndexLen; probe++, e++) {
+        uint32_t entry = g_sampleByMac[e % kSampleIndexLen];
+        if (entry == 0) {
+            break;
+        }
+        if (QZ_OS_StrNCmp(mac, sample->users[entry - 1].userMac, kMacLen) == 0) {
+            return entry - 1;
+        }
+    }
+    return sample->num;
+}
+
 }  // namespace
 
 // ---- Start-up -------------------------------------------------------------
@@ -200,18 +254,17 @@ void WLAN_AirInterfaceUpdateUsers(const WLAN_AIR_USER_LIST_S *sample)
             return;
         }
     }
+    IndexSample(sample);
     WLAN_AIR_USER_S *users = g_pstAirUserTable->users;
     for (uint32_t i = 0; i < WLAN_AIR_USER_MAX; i++) {
         if (users[i].isOnline != 1) {
             continue;
         }
         users[i].isOnline = 0;
-        for (uint32_t j = 0; j < n; j++) {
-            if (QZ_OS_StrNCmp(users[i].userMac, sample->users[j].userMac, sizeof(users[i].userMac)) == 0) {
-                WLAN_AirInterfaceUpdateOneUser(i, &sample->users[j]);
-                matched[j] = 1;
-                break;
-            }
+        uint32_t j = FindSample(sample, users[i].userMac);
+        if (j < n) {
+            WLAN_AirInterfaceUpdateOneUser(i, &sample->users[j]);
+            matched[j] = 1;
         }
         if (users[i].isOnline == 1) {
             WLAN_AirInterfaceUserIdentify(i);
@@ -220,9 +273,12 @@ void WLAN_AirInterfaceUpdateUsers(const WLAN_AIR_USER_LIST_S *sample)
             (void)memset_s(&users[i], sizeof(users[i]), 0, sizeof(users[i]));
         }
     }
+    // Adding only fills slots, so each new user's search starts where the
+    // previous one's ended.
+    uint32_t addFrom = 0;
     for (uint32_t j = 0; j < n; j++) {
         if (matched[j] == 0) {
-            WLAN_AirInterfaceAddUser(&sample->users[j]);
+            addFrom = WLAN_AirInterfaceAddUser(&sample->users[j], addFrom);
             AIR_TRACE("AddUser loop=%u", j);
         }
     }
@@ -246,10 +302,10 @@ void WLAN_AirInterfaceUpdateOneUser(uint32_t i, const WLAN_AIR_USER_S *user)
     AIR_TRACE("realTimeTxRate[%llu]", static_cast<unsigned long long>(slot->realTimeTxRate));
 }
 
-void WLAN_AirInterfaceAddUser(const WLAN_AIR_USER_S *user)
+uint32_t WLAN_AirInterfaceAddUser(const WLAN_AIR_USER_S *user, uint32_t from)
 {
     WLAN_AIR_USER_S *users = g_pstAirUserTable->users;
-    uint32_t i = 0;
+    uint32_t i = from;
     while (i < WLAN_AIR_USER_MAX && users[i].isOnline != 0) {
         i++;
     }
@@ -257,7 +313,7 @@ void WLAN_AirInterfaceAddUser(const WLAN_AIR_USER_S *user)
         int err = strncpy_s(users[i].userMac, sizeof(users[i].userMac), user->userMac, sizeof(users[i].userMac) - 1);
         if (err != 0) {
             WLAN_LAST_WORD(err, i, 0);
-            return;
+            return i;
         }
         users[i].checkCount = 0;
         users[i].isAnchor = 0;
@@ -271,6 +327,7 @@ void WLAN_AirInterfaceAddUser(const WLAN_AIR_USER_S *user)
     }
     AIR_TRACE("AddUser userMac xx:xx:xx:%s, rssi %d, txRate %u, rxRate %u, powerSave=%u index %u",
               MacTail(user->userMac), user->rssi, user->txRate, user->rxRate, user->powerSave, i);
+    return i < WLAN_AIR_USER_MAX ? i + 1 : i;
 }
 
 void WLAN_AirInterfaceUserIdentify(uint32_t i)

@@ -231,7 +231,7 @@ TEST_F(SamplerTest, FullTableStoresNothingAndTracesIndex256)
     for (uint32_t i = 0; i < WLAN_AIR_USER_MAX; i++) g_pstAirUserTable->users[i].isOnline = 1;
     WLAN_AIR_USER_S user{};
     snprintf(user.userMac, sizeof(user.userMac), "%s", kMacB);
-    WLAN_AirInterfaceAddUser(&user);
+    EXPECT_EQ(WLAN_AirInterfaceAddUser(&user, 0), WLAN_AIR_USER_MAX);
     EXPECT_EQ(CountTraces("AddUser userMac xx:xx:xx:d3:e4:f5, rssi 0, txRate 0, rxRate 0, powerSave=0 index 256"), 1u);
     for (const auto &u : g_pstAirUserTable->users) EXPECT_EQ(u.userMac[0], '\0');
 }
