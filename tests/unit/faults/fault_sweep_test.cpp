@@ -20,8 +20,6 @@
 
 namespace {
 
-using qztest::RunLine;
-
 constexpr time_t kClock = 1767225600;  // 2026-01-01, a fixed time for stable output
 constexpr char kHeavyMac[] = "a0:b1:c2:d3:e4:f6";
 
