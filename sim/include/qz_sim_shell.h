@@ -28,6 +28,7 @@ struct RpcCallRecord {
     std::string caller;  // the block's caller-name field
     std::string target;  // the block's target-name field
 };
+// The newest 256 calls, oldest first.
 std::vector<RpcCallRecord> RpcCalls();
 
 // ---- Hook tables ----------------------------------------------------------

@@ -19,6 +19,9 @@ using namespace qzsim;
 
 namespace {
 
+// The manual-roam log keeps its newest lines, as the module's own log would.
+constexpr size_t kRoamLogKept = 64;
+
 struct Candidate {
     uint32_t ap;
     int32_t rssi;
@@ -199,6 +202,7 @@ uint32_t SCN_ManualTriggerRoam(uint32_t argc, char *argv[])
     {
         std::lock_guard<std::mutex> lock(Ro().mu);
         Ro().log.push_back(line);
+        if (Ro().log.size() > kRoamLogKept) Ro().log.erase(Ro().log.begin());
     }
     Print(line + "\r\n");
     return 0;

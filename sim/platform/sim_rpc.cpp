@@ -14,6 +14,8 @@ using namespace qzsim;
 namespace {
 
 constexpr const char *kDefaultProcName = "wifi_srv";
+// The newest calls are kept for inspection: a long-running host stays flat.
+constexpr size_t kCallsKept = 256;
 constexpr uint32_t kNoInstance = QZ_RELATION_NO_INST;
 constexpr int32_t kSilent = -128;
 
@@ -228,6 +230,7 @@ uint32_t QZ_MSG_RpcCall(QZ_MSG_BLOCK_S *block, uint32_t msgNo, uint32_t, const v
     std::lock_guard<std::mutex> lock(R().mu);
     R().calls.push_back({msgNo, timeoutMs, requestLen, answerSize, BlockName(block, QZ_MSG_BLOCK_CALLER_OFFSET),
                          BlockName(block, QZ_MSG_BLOCK_TARGET_OFFSET)});
+    if (R().calls.size() > kCallsKept) R().calls.erase(R().calls.begin());
     switch (msgNo) {
         case QZ_MSG_TOPO_INFO:
             return AnswerTopology(answer, answerSize);

@@ -11,6 +11,8 @@
 namespace {
 
 constexpr const char *kScenes[] = {"home", "office", "apartment", "villa"};
+// "debug ap log" shows the newest watch lines only.
+constexpr size_t kApDebugKept = 64;
 
 struct Siblings {
     std::mutex mu;
@@ -98,6 +100,7 @@ uint32_t WLAN_CMD_ApDebug(uint32_t argc, char *argv[])
         if (*argv[5] == '\0' || *end != '\0') return 1;
         std::string line = std::string("watch bssid ") + argv[3] + " staidx " + std::to_string(staIdx);
         Sib().apDebugLog.push_back(line);
+        if (Sib().apDebugLog.size() > kApDebugKept) Sib().apDebugLog.erase(Sib().apDebugLog.begin());
         Print(line + "\r\n");
         return 0;
     }
