@@ -2,6 +2,7 @@
 // for every slot, on random station churn: after every cycle both tables,
 // their traces, reports and record files must be the same.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -37,7 +38,7 @@ void ReconcileByScan(const WLAN_AIR_USER_LIST_S &sample)
             continue;
         }
         QZ_PROC_DBG_TraceN(544, kUnit, 0, "DelUser userMac[xx:xx:xx:%s] index[%u]", users[i].userMac + 9, i);
-        users[i] = WLAN_AIR_USER_S{};
+        memset(&users[i], 0, sizeof(users[i]));  // padding too: the tables are compared bytewise
     }
     for (uint32_t j = 0; j < sample.num; j++) {
         if (matched[j]) continue;
@@ -97,7 +98,8 @@ class MatchingCompareTest : public AirTest {
     }
 
     // One cycle of churn, then the sample the adapters would give: present
-    // stations in a new order, some twice, at most the list's capacity.
+    // stations in their drifting order, some twice, at most the list's
+    // capacity.
     void NextSample(std::mt19937 &rng, const Churn &c, WLAN_AIR_USER_LIST_S *sample)
     {
         static const uint64_t kRates[] = {0, 3000, kAtThreshold, kAboveThreshold, kAboveThreshold * 5};
