@@ -115,8 +115,8 @@ uint32_t WLAN_DBG_RegWlCmd(void)
 
 uint32_t WLAN_DBG_CmdInstall(void)
 {
+    // The group has reported the refusal: it is this installer's report.
     if (RegisterGroup(kBaseLines) != 0) {
-        WLAN_LAST_WORD(1, 0, 0);
         return 1;
     }
     (void)WLAN_DBG_RegCapWapCmd();
