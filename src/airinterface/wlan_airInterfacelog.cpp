@@ -9,8 +9,11 @@
 #include "qz_wlan_log.h"
 #include "wlan_internal.h"
 
-static_assert(sizeof(WLAN_AIR_USER_S) == 64 && offsetof(WLAN_AIR_USER_S, realTimeTxRate) == 40 &&
-                  offsetof(WLAN_AIR_USER_S, checkCount) == 56,
+static_assert(offsetof(WLAN_AIR_USER_S, isAnchor) == 18 && offsetof(WLAN_AIR_USER_S, isOnline) == 19 &&
+                  offsetof(WLAN_AIR_USER_S, rssi) == 20 && offsetof(WLAN_AIR_USER_S, powerSave) == 24 &&
+                  offsetof(WLAN_AIR_USER_S, txRate) == 28 && offsetof(WLAN_AIR_USER_S, rxRate) == 32 &&
+                  offsetof(WLAN_AIR_USER_S, realTimeTxRate) == 40 && offsetof(WLAN_AIR_USER_S, txBytes) == 48 &&
+                  offsetof(WLAN_AIR_USER_S, checkCount) == 56 && sizeof(WLAN_AIR_USER_S) == 64,
               "user record: same layout on 32-bit ARM and x86-64");
 static_assert(offsetof(WLAN_AIR_USER_LIST_S, users) == 8, "user list layout");
 static_assert(sizeof(WLAN_AIR_HEADER) - 1 == 76, "header line");

@@ -19,6 +19,7 @@ static_assert(offsetof(WLAN_NEIGH_ENTRY_S, acBand) == 159, "neighbour entry layo
 static_assert(offsetof(WLAN_NEIGH_MAP_S, uiNum) == 64, "neighbour map layout");
 static_assert(offsetof(WLAN_NEIGH_MAP_S, astEntry) == 68, "neighbour map layout");
 static_assert(sizeof(WLAN_NEIGH_MAP_S) == 53828, "neighbour map layout");
+static_assert(WLAN_OWN_BSSID_LIST_LEN == 96, "own-BSSID list: 16 addresses of 6 bytes");
 
 namespace {
 
