@@ -554,8 +554,10 @@ Stat RateOf(const std::string &name)
 std::string Show(const Stat &s, const char *unit, double scale)
 {
     if (!s.ok) return "n/a";
+    // Three significant digits, without exponents for the larger figures.
+    const char *format = s.max / scale < 1000 ? "%.3g %s [%.3g-%.3g]" : "%.0f %s [%.0f-%.0f]";
     char text[96];
-    snprintf(text, sizeof(text), "%.3g %s [%.3g-%.3g]", s.median / scale, unit, s.min / scale, s.max / scale);
+    snprintf(text, sizeof(text), format, s.median / scale, unit, s.min / scale, s.max / scale);
     return text;
 }
 
@@ -781,10 +783,12 @@ int32_t QZ_OS_Close(int32_t)
 int main(int argc, char **argv)
 {
     // Repeated and interleaved by default, so a busy moment of the machine
-    // does not fall on one side of a ratio only; flags given later win.
+    // does not fall on one side of a ratio only; 0.2 s of CPU per repetition
+    // keeps a run to a minute or two on a loaded machine. Flags given later win.
     static char repetitions[] = "--benchmark_repetitions=5";
     static char interleave[] = "--benchmark_enable_random_interleaving=true";
-    std::vector<char *> args = {argv[0], repetitions, interleave};
+    static char minTime[] = "--benchmark_min_time=0.2";
+    std::vector<char *> args = {argv[0], repetitions, interleave, minTime};
     for (int i = 1; i < argc; i++) args.push_back(argv[i]);
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
