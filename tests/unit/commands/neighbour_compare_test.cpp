@@ -12,10 +12,9 @@ namespace {
 using cmdtest::CommandsTest;
 using qzsim::json;
 
-const char *const kA = "10:00:00:00:00:0a";
-const char *const kB = "10:00:00:00:00:0b";
-const char *const kC = "10:00:00:00:00:0c";
-const char *const kX = "20:00:00:00:00:01";
+// A, B and C are heard by the gateway, X by the AP only.
+constexpr const char *kA = "10:00:00:00:00:0a", *kB = "10:00:00:00:00:0b", *kC = "10:00:00:00:00:0c",
+                     *kX = "20:00:00:00:00:01";
 
 struct Entry {
     const char *bssid;
