@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size > WLAN_CLI_MSG_SIZE) return -1;  // the record is all that is read
     // Short inputs are the leading bytes of a zero record.
     auto *msg = static_cast<uint8_t *>(calloc(1, WLAN_CLI_MSG_SIZE));
-    memcpy(msg, data, size);
+    if (size > 0) memcpy(msg, data, size);
     const size_t blocks = qzsim::LiveBlocks();
     if (WLAN_CliMsgProc(msg, 0, 0, 0) != 0) __builtin_trap();
     if (qzsim::LiveBlocks() != blocks) {
