@@ -276,7 +276,10 @@ void SocketServer::AcceptLoop()
         auto conn = std::make_shared<Connection>();
         conn->fd = fd;
         std::lock_guard<std::mutex> lock(mu_);
-        bool served = connections_.size() < kMaxConnections;
+        // Finished connections not yet joined do not count: only clients still served.
+        size_t active = static_cast<size_t>(
+            std::count_if(connections_.begin(), connections_.end(), [](const auto &c) { return !c->done; }));
+        bool served = active < kMaxConnections;
         if (served) {
             try {
                 conn->thread = std::thread([this, conn] { Serve(conn); });
