@@ -86,6 +86,11 @@ std::string ReadFile(const std::string &path)
     return out.str();
 }
 
+bool Emulated()
+{
+    return QZ_TEST_EMULATOR[0] != '\0';
+}
+
 pid_t SpawnProgram(const std::string &name, const std::vector<std::string> &args,
                    const posix_spawn_file_actions_t *actions)
 {

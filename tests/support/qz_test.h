@@ -42,6 +42,9 @@ void FreeCommandTable();
 size_t CountLastWords(const std::string &unit, uint32_t code);
 std::string ReadFile(const std::string &path);
 
+// True when the tests run through an emulator (a cross build under qemu-arm).
+bool Emulated();
+
 // Starts a built program (<build>/bin/NAME) with args and the file actions
 // given (may be null). A cross build runs it through its emulator. The pid,
 // or -1 (and a test failure) when it cannot start.

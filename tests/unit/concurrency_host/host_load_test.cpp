@@ -131,6 +131,11 @@ LoadLine MakeLoadLine(int c, int i)
 
 TEST_F(HostE2eTest, TwentyWlancmdClientsAtOnceEachGetOnlyTheirOwnOutput)
 {
+    // qemu-user: a program started from one of twenty emulated threads hangs
+    // before its exec (seen with posix_spawn, serialised or not). The host's
+    // side is the same code on every target and is loaded natively here,
+    // under ASan and under TSan.
+    if (qztest::Emulated()) GTEST_SKIP() << "twenty spawning threads hang under qemu-user";
     Serve();
     // Clients that connect and send nothing stay connected through the run.
     std::vector<int> idle;
