@@ -147,6 +147,7 @@ class SocketServer {
   private:
     struct Connection;
     void AcceptLoop();
+    std::string StartServing(const std::shared_ptr<Connection> &conn);
     void Serve(const std::shared_ptr<Connection> &conn);
     void Reap(bool all);
 

@@ -30,6 +30,8 @@ constexpr size_t kLingerBytes = 65536;  // but no more than this
 constexpr int kSendTimeoutS = 60;       // a client that stops reading its answer is dropped
 constexpr int kAcceptBackoffMs = 100;   // out of descriptors: let connections end first
 constexpr int kStopGraceMs = 2000;      // a stop waits this long for answers still being sent
+constexpr int kThreadWaitMs = 5000;     // a client waits this long for a thread to serve it
+constexpr int kThreadRetryMs = 10;      // between two attempts to create one
 
 bool MakeAddress(const std::string &path, sockaddr_un *addr, std::string *error)
 {
@@ -92,6 +94,17 @@ bool WaitReadable(int fd, int wakeFd, int timeoutMs)
         int n = poll(fds, 2, timeoutMs);
         if (n < 0 && errno == EINTR) continue;
         return n > 0 && fds[1].revents == 0 && fds[0].revents != 0;
+    }
+}
+
+// Waits timeoutMs on the stop pipe alone; true when the host is stopping.
+bool WaitWoken(int wakeFd, int timeoutMs)
+{
+    pollfd p{wakeFd, POLLIN, 0};
+    while (true) {
+        int n = poll(&p, 1, timeoutMs);
+        if (n < 0 && errno == EINTR) continue;
+        return n > 0;
     }
 }
 
@@ -266,7 +279,7 @@ void SocketServer::AcceptLoop()
             // wait for connections to end instead of spinning.
             if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
                 Reap(false);
-                (void)WaitReadable(-1, wakeFds_[0], kAcceptBackoffMs);
+                (void)WaitWoken(wakeFds_[0], kAcceptBackoffMs);
             }
             continue;
         }
@@ -275,24 +288,38 @@ void SocketServer::AcceptLoop()
         (void)setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof(sendTimeout));
         auto conn = std::make_shared<Connection>();
         conn->fd = fd;
-        std::lock_guard<std::mutex> lock(mu_);
-        // Finished connections not yet joined do not count: only clients still served.
-        size_t active = static_cast<size_t>(
-            std::count_if(connections_.begin(), connections_.end(), [](const auto &c) { return !c->done; }));
-        bool served = active < kMaxConnections;
-        if (served) {
-            try {
-                conn->thread = std::thread([this, conn] { Serve(conn); });
-                connections_.push_back(conn);
-            } catch (const std::system_error &) {
-                served = false;  // no thread to be had right now
-            }
-        }
-        if (!served) {
-            (void)(SendFrame(fd, kFrameError, "host busy: too many clients at once, try again\n") &&
+        std::string why = StartServing(conn);
+        if (!why.empty()) {
+            (void)(SendFrame(fd, kFrameError, "host busy: " + why + ", try again\n") &&
                    SendFrame(fd, kFrameStatus, std::string(1, '\1')));
             close(fd);
         }
+    }
+}
+
+// Gives the connection its own thread; "" when it has one, else why not.
+// Thread creation fails for a moment when the system is short of tasks (a
+// process or cgroup limit), so it is retried while other connections end.
+std::string SocketServer::StartServing(const std::shared_ptr<Connection> &conn)
+{
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kThreadWaitMs);
+    while (true) {
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            // Finished connections not yet joined do not count: only clients still served.
+            size_t active = static_cast<size_t>(
+                std::count_if(connections_.begin(), connections_.end(), [](const auto &c) { return !c->done; }));
+            if (active >= kMaxConnections) return "too many clients at once";
+            try {
+                conn->thread = std::thread([this, conn] { Serve(conn); });
+                connections_.push_back(conn);
+                return "";
+            } catch (const std::system_error &) {
+                // no thread to be had right now: wait below
+            }
+        }
+        Reap(false);
+        if (MsUntil(deadline) == 0 || WaitWoken(wakeFds_[0], kThreadRetryMs)) return "no thread for the client";
     }
 }
 

@@ -1,7 +1,9 @@
 #include "qz_test.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -104,7 +106,12 @@ pid_t SpawnProgram(const std::string &name, const std::vector<std::string> &args
     for (auto &w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
     pid_t pid = -1;
-    int err = posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ);
+    int err = EAGAIN;
+    // Short of tasks for a moment (a process limit) while other tests' programs end.
+    for (int tries = 0; err == EAGAIN && tries < 500; tries++) {
+        if (tries > 0) usleep(10000);
+        err = posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ);
+    }
     EXPECT_EQ(err, 0) << argv[0] << ": " << strerror(err);
     return err == 0 ? pid : -1;
 }
