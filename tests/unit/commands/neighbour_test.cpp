@@ -198,11 +198,7 @@ TEST_F(CommandsTest, HiddenNodeCheckFailures)
         SCOPED_TRACE(what);
         Load(Profile());
         size_t live = qzsim::LiveBlocks();
-        if (*faultName == '\0') {
-            qzsim::FailAlloc(nth);
-        } else {
-            qzsim::FailCall(faultName, 0x77, nth, 1);
-        }
+        *faultName == '\0' ? qzsim::FailAlloc(nth) : qzsim::FailCall(faultName, 0x77, nth, 1);
         EXPECT_EQ(WLAN_CMD_WifiCheckHiddenNode(0, nullptr), result);
         EXPECT_EQ(qzsim::TakeConsole().find("Warning") != std::string::npos, warnings);
         EXPECT_EQ(qzsim::LiveBlocks(), live);
@@ -215,8 +211,7 @@ TEST_F(CommandsTest, OwnBssidCheck)
     uint8_t list[WLAN_OWN_BSSID_LIST_LEN] = {};
     list[6 * 15 + 5] = 0x0F;  // the last slot: 00:00:00:00:00:0f
     const std::tuple<const char *, uint32_t> cases[] = {
-        {"00:00:00:00:00:0F", 0}, {"00:00:00:00:00:00", 0}, {"00:00:00:00:00:10", 1}, {"not a mac", 1}, {"", 1},
-    };
+        {"00:00:00:00:00:0F", 0}, {"00:00:00:00:00:00", 0}, {"00:00:00:00:00:10", 1}, {"not a mac", 1}, {"", 1}};
     for (const auto &[bssid, expected] : cases) {
         WLAN_NEIGH_ENTRY_S entry = {};
         snprintf(entry.acBssid, sizeof(entry.acBssid), "%s", bssid);
