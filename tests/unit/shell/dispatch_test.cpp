@@ -21,7 +21,8 @@ template <char kName, uint32_t kResult>
 uint32_t Handler(uint32_t argc, char *argv[])
 {
     std::vector<std::string> words;
-    for (uint32_t i = 0; i < WLAN_DBG_KEYWORD_SLOTS; i++) words.emplace_back(argv[i], strnlen(argv[i], 48));
+    for (uint32_t i = 0; i < WLAN_DBG_KEYWORD_SLOTS; i++)
+        words.emplace_back(argv[i], strnlen(argv[i], WLAN_DBG_KEYWORD_LEN));
     words[0].insert(0, 1, kName);
     g_calls.emplace_back(argc, words);
     return kResult;
