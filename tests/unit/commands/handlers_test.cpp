@@ -1,55 +1,201 @@
 // The diagnostic handlers end to end through WLAN_CliMsgProc: what the
-// engineer sees on the console, what reaches the sibling modules, and the
-// failures that only leave a last word.
+// engineer sees on the console, what reaches the sibling modules, the
+// failures that only leave a last word, and the station snapshot behind "-i".
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "commands_fixture.h"
 #include "qz_platform.h"
 #include "qz_sim_shell.h"
-#include "qz_wlan_log.h"
-#include "qz_wlan_shell.h"
 #include "shell/wlan_debug_internal.h"
 
 namespace {
 
 using cmdtest::CommandsTest;
+using cmdtest::Count;
 using qzsim::json;
 using qztest::RunLine;
 
-const std::string kRoamUsage = "\r\n[Usage]:wlancmd debug roam {11k|11v} {disable|clear}\r\n\r\n";
-const std::string kScnUsage = "\r\n[Usage]:wlancmd debug scn: [Usage]wlancmd debug scn ...}\r\n\r\n";
-const std::string kWlUsage = "\r\n[Usage]:wl -i ....\r\n\r\n";
-const std::string kRsvdUsage = "\r\n[Usage]:wlancmd debug rsvd: [Usage]wlancmd debug rsvd {0,1,2}\r\n\r\n";
-const std::string kTrigUsage = "\r\n[Usage]:wlancmd debug trig: [Usage]wlancmd debug trig\r\n\r\n";
-const std::string kRelationUsage =
-    "\r\n[Usage]:wlancmd show relation neighbor: [Usage]wlancmd show relation neighbor\r\n\r\n";
+// What the dispatcher prints after a handler failed, from its help text.
+std::string Usage(const std::string &help)
+{
+    return "\r\n[Usage]:" + help + "\r\n";
+}
+
+const std::string kScnUsage = Usage("wlancmd debug scn: [Usage]wlancmd debug scn ...}\r\n");
+const std::string kFriendHeader = "=================================friend sta info=================================\n";
+const std::string kRelations =
+    "apinst    neighbor inst(rssi)\n0         2(-109),9(-40),\n2         0(-50),\n5         \n";
+
+json Profile()
+{
+    return {{"stations",
+             {{{"ssid", 0}, {"mac", "aa:bb:cc:00:00:01"}, {"rssi", -41}},
+              {{"ssid", 1}, {"mac", "AA:BB:CC:00:00:01"}, {"rssi", -77}},  // the same MAC again
+              {{"ssid", 2}, {"mac", "aa:bb:cc:00:00:02"}, {"rssi", -62}},
+              {{"ssid", 4}, {"mac", "aa:bb:cc:00:00:03"}, {"rssi", -70}}}},
+            {"roaming",
+             {{"candidates", {{{"ap", 2}, {"rssi", -55}}}},
+              {"log", {"roam aa:bb:cc:00:00:01 ap1 -> ap2"}},
+              {"friends", {{{"mac", "AA:BB:CC:DD:EE:FF"}, {"offlineOrder", 7}}}}}},
+            {"topology", "gateway\r\n  ap1 (5G, -52)\r\n"},
+            {"master", "master: gateway, 3 APs online\r\n"},
+            // Instance 0 is always shown; 7 is not in the list; -110 dBm and
+            // the "no instance" value are left out.
+            {"relations",
+             {{"apInstances", {2, 5}},
+              {"neighbors",
+               {{"0", {{{"inst", 2}, {"rssi", -109}}, {{"inst", 5}, {"rssi", -110}}, {{"inst", 9}, {"rssi", -40}}}},
+                {"2", {{{"inst", 0}, {"rssi", -50}}, {{"inst", 4294967295u}, {"rssi", -30}}}},
+                {"7", {{{"inst", 0}, {"rssi", -60}}}}}}}}};
+}
+
+TEST_F(CommandsTest, ConsoleOfEachCommand)
+{
+    Load(Profile());
+    const std::string apUsage =
+        Usage("wlancmd debug ap: [Usage]wlancmd debug ap {on|off|log|bssid 505D.. staidx 12}\r\n");
+    const std::string scenUsage = Usage("wlancmd scen help|get|auto|fix {scen}\n");
+    const std::string unsupported = "wl: Unsupported\r\n" + Usage("wl -i ....\r\n");
+    const std::pair<const char *, std::string> cases[] = {
+        {"debug scn show sta",
+         "scn online sta:\r\n  aa:bb:cc:00:00:01 ssid 0 rssi -41\r\n  AA:BB:CC:00:00:01 ssid 1 rssi -77\r\n"
+         "  aa:bb:cc:00:00:02 ssid 2 rssi -62\r\n  aa:bb:cc:00:00:03 ssid 4 rssi -70\r\n"},
+        {"debug scn show ap", "scn candidate ap:\r\n  ap 2 rssi -55\r\n"},
+        {"debug scn show log", "scn roam log:\r\n  roam aa:bb:cc:00:00:01 ap1 -> ap2\r\n"},
+        {"debug scn SHOW friend_sta", kFriendHeader + "num 1 index 0, mac AA:BB:CC:DD:**:** offline_order 7 \n"},
+        {"debug scn show STA", kScnUsage},  // display names are case-sensitive
+        {"debug scn roam aa:bb:cc:00:00:01 3", "manual roam aa:bb:cc:00:00:01 to ap 3\r\n"},
+        {"debug scn thresh 50", "roam rest packet threshold 50\r\n"},
+        {"debug scn dfx on", "scn dfx log on\r\n"},
+        {"debug scn", kScnUsage},
+        {"debug ap on", "ap debug on\r\n"},
+        {"debug ap bssid 505D00000001 staidx 12", "watch bssid 505D00000001 staidx 12\r\n"},
+        {"debug ap log", "ap debug is on\r\nwatch bssid 505D00000001 staidx 12\r\n"},
+        {"debug ap bssid 505D00000001 staidx x", apUsage},
+        {"debug ap", apUsage},
+        {"scen help", "scenes: home office apartment villa\r\n"},
+        {"scen fix Office", "scene office (fixed)\r\n"},
+        {"scen get", "scene office (fixed)\r\n"},
+        {"scen auto", "scene office (auto)\r\n"},
+        {"scen fix castle", scenUsage},
+        {"scen", scenUsage},
+        {"-i wl0 assoclist", ""},
+        {"-i wl1 ASSOCLIST", ""},
+        {"-i wl0 rssi AA:BB:CC:00:00:02", "-62\n"},
+        {"-i wl1 Rssi AA:BB:CC:00:00:01", "-41\n"},  // the first record of that MAC
+        {"-i wl0 rssi aa:bb:cc:00:00:0", ""},
+        {"-i wl0 rssi aa:bb:cc:00:00:03", ""},  // on the second band: not refreshed
+        {"-i wl0 rssi", unsupported},
+        {"-i wl0 assoclist extra", unsupported},
+        {"-i wl0 noise aa:bb:cc:00:00:01", unsupported},
+        {"-i", unsupported},
+        {"master show", "master: gateway, 3 APs online\r\n"},
+        {"debug trig", "report: radar detection simulated (0)\r\n"},
+        {"show topo", "gateway\r\n  ap1 (5G, -52)\r\n"},
+        {"show relation neighbor", kRelations},
+    };
+    for (const auto &[line, console] : cases) EXPECT_EQ(RunLine(line), console) << line;
+    EXPECT_EQ(qzsim::RadarTriggers(), 1u);
+    // Message, timeout, request and answer sizes, caller and target of each
+    // inter-process call.
+    std::string calls;
+    for (const auto &c : qzsim::RpcCalls()) {
+        char text[160];
+        snprintf(text, sizeof(text), "%#x %u %u %u %s>%s\n", c.msgNo, c.timeoutMs, c.requestLen, c.answerSize,
+                 c.caller.c_str(), c.target.c_str());
+        calls += text;
+    }
+    EXPECT_EQ(calls,
+              "0x48600c02 10000 4 174080 wifi_srv>zarvo\n0x47310024 5000 0 132 wifi_srv>wifi\n"
+              "0x4731004a 5000 0 2277 wifi_srv>wifi\n");
+    EXPECT_EQ(WLAN_DisplayRelationNeighbor(), 0u);
+    EXPECT_EQ(qzsim::TakeConsole(), "\n" + kRelations);
+
+    // The interface name is only traced; the refresh always covers VAPs 0 to 3.
+    qzsim::ClearRecords();
+    (void)RunLine("-i wl1 assoclist");
+    EXPECT_EQ(cmdtest::Traced("WL_INTERFACE_POS:wl1, startIndex: 0, endIndex:4"), 1u);
+    EXPECT_EQ(WLAN_CMD_AssociListPrintProc(), 0u);
+    EXPECT_EQ(qzsim::TakeConsole(),
+              "assoclist aa:bb:cc:00:00:01\nassoclist AA:BB:CC:00:00:01\nassoclist aa:bb:cc:00:00:02\n");
+
+    // A text that fills the whole answer is cut at its last byte, not read past.
+    qzsim::SetTopologyText(std::string(174080 + 16, 't'));
+    EXPECT_EQ(RunLine("show topo"), std::string(174079, 't'));
+}
+
+TEST_F(CommandsTest, FailuresEndInTheUsageLine)
+{
+    const std::string trig = Usage("wlancmd debug trig: [Usage]wlancmd debug trig\r\n");
+    const std::string relation = Usage("wlancmd show relation neighbor: [Usage]wlancmd show relation neighbor\r\n");
+    // Hooks stay removed for the rest of the test.
+    struct Case {
+        const char *line;
+        void (*arm)();
+        std::string console;
+        uint32_t lastWordCode;  // 0: no last word
+    } cases[] = {
+        {"show topo", [] { qzsim::FailCall("QZ_MSG_RpcCall", 0x3A); }, Usage("wlancmd show topo: get topo info.\r\n"),
+         0x3A},
+        {"master show all", [] { qzsim::FailCall("Zarvo.MasterShow", 0x21); },
+         Usage("wlancmd master show: show master process info ...}\r\n"), 0x21},
+        // A missing master hook is no failure and prints nothing.
+        {"master show", [] { qzsim::RemoveHookEntry(qzsim::HookTable::Zarvo, QZ_ZARVO_HOOK_MASTER_SHOW); }, "", 0},
+        {"master show", [] { qzsim::RemoveHookTable(qzsim::HookTable::Zarvo); }, "", 0},
+        {"debug trig", [] { qzsim::FailCall("Report.RadarTrigger", 9); }, trig, 9},
+        {"debug trig", [] { qzsim::RemoveHookEntry(qzsim::HookTable::Report, QZ_REPORT_HOOK_RADAR_TRIGGER); }, trig, 1},
+        {"debug trig", [] { qzsim::RemoveHookTable(qzsim::HookTable::Report); }, trig, 1},
+        {"show relation neighbor",
+         [] {
+             Load({{"relations", {{"count", 33}}}});
+         },
+         relation, 1},
+        {"show relation neighbor", [] { qzsim::FailCall("QZ_MSG_RpcCall", 0x51); }, relation, 1},
+        {"show relation neighbor", [] { qzsim::FailCall("QZ_MSG_RpcCall", 0x52, 1); }, relation, 0x52},
+        {"show relation neighbor", [] { qzsim::SetCurProcName(std::string(32, 'p')); }, relation, 34},
+        // "show STA" falls through every sub-handler: one further down that
+        // claims the line ends the walk without the usage line.
+        {"debug scn show STA", [] { qzsim::FailCall("SCN_ProcDfxLogByCmd", 0); }, "", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        Load(Profile());
+        qzsim::SetCurProcName("wifi_srv");
+        size_t live = qzsim::LiveBlocks();
+        c.arm();
+        EXPECT_EQ(RunLine(c.line), c.console);
+        EXPECT_EQ(qzsim::LastWords().size(), c.lastWordCode != 0 ? 1u : 0u);
+        EXPECT_EQ(qztest::CountLastWords("wlan_debug", c.lastWordCode), c.lastWordCode != 0 ? 1u : 0u);
+        EXPECT_EQ(qzsim::LiveBlocks(), live);
+    }
+    EXPECT_EQ(qzsim::RadarTriggers(), 0u);
+}
 
 TEST_F(CommandsTest, RoamSwitches)
 {
-    ASSERT_EQ(WLAN_CMD_RoamDebugFunc(0, 0), 0u);
-    ASSERT_EQ(WLAN_CMD_RoamDebugFunc(1, 0), 0u);
-    struct Case {
-        const char *line;
-        std::string console;
-        uint32_t flag11k, flag11v;
-        size_t lastWords;
-    } cases[] = {
+    const std::string usage = Usage("wlancmd debug roam {11k|11v} {disable|clear}\r\n");
+    // The switches live as long as the process.
+    ASSERT_EQ(WLAN_CMD_RoamDebugFunc(0, 0) + WLAN_CMD_RoamDebugFunc(1, 0), 0u);
+    // The line, the console, the two switches, last words.
+    const std::tuple<const char *, std::string, uint32_t, uint32_t, size_t> cases[] = {
         {"debug roam 11K DISABLE", "\r\ng_wlanRoamVal para 0, val disable.\r\n", 1, 0, 0},
         {"debug roam 11v disable", "\r\ng_wlanRoamVal para 1, val disable.\r\n", 1, 1, 0},
-        {"debug roam 11v clear", "\r\ng_wlanRoamVal para 1, val clear.\r\n", 1, 0, 0},
-        {"debug roam foo disable", kRoamUsage, 1, 0, 1},  // index 2: refused by the setter
-        {"debug roam 11k", "\r\nwlancmd debug roam {11k|11v} {disable|clear} \r\n" + kRoamUsage, 1, 0, 1},
-        {"debug roam 11k maybe", kRoamUsage, 1, 0, 0},  // unknown value: no last word
-        {"debug roam 11k clear extra", "\r\ng_wlanRoamVal para 0, val clear.\r\n", 0, 0, 0},
+        {"debug roam 11v clear extra", "\r\ng_wlanRoamVal para 1, val clear.\r\n", 1, 0, 0},
+        {"debug roam foo disable", usage, 1, 0, 1},  // index 2: refused by the setter
+        {"debug roam 11k", "\r\nwlancmd debug roam {11k|11v} {disable|clear} \r\n" + usage, 1, 0, 1},
+        {"debug roam 11k maybe", usage, 1, 0, 0},  // unknown value: no last word
     };
-    for (const auto &c : cases) {
+    for (const auto &[line, console, flag11k, flag11v, lastWords] : cases) {
+        SCOPED_TRACE(line);
         qzsim::ClearRecords();
-        EXPECT_EQ(RunLine(c.line), c.console) << c.line;
-        EXPECT_EQ(WRRM_DfxiIsRoamDisable(WLAN_ROAM_DEBUG_11K), c.flag11k) << c.line;
-        EXPECT_EQ(WRRM_DfxiIsRoamDisable(WLAN_ROAM_DEBUG_11V), c.flag11v) << c.line;
-        EXPECT_EQ(qztest::CountLastWords("wlan_debug", 1), c.lastWords) << c.line;
+        EXPECT_EQ(RunLine(line), console);
+        EXPECT_EQ(WRRM_DfxiIsRoamDisable(WLAN_ROAM_DEBUG_11K), flag11k);
+        EXPECT_EQ(WRRM_DfxiIsRoamDisable(WLAN_ROAM_DEBUG_11V), flag11v);
+        EXPECT_EQ(qztest::CountLastWords("wlan_debug", 1), lastWords);
     }
     qzsim::ClearRecords();
     EXPECT_EQ(WRRM_DfxiIsRoamDisable(2), 0u);
@@ -60,47 +206,10 @@ TEST_F(CommandsTest, RoamSwitches)
     EXPECT_EQ(WRRM_DfxiIsRoamDisable(0), 0u);
 }
 
-TEST_F(CommandsTest, ScnSubHandlers)
+TEST_F(CommandsTest, FriendStations)
 {
-    Load({{"stations", {{{"ssid", 0}, {"mac", "aa:bb:cc:dd:ee:01"}, {"rssi", -41}}}},
-          {"roaming",
-           {{"candidates", {{{"ap", 2}, {"rssi", -55}}}},
-            {"log", {"roam aa:bb:cc:dd:ee:01 ap1 -> ap2"}},
-            {"friends", {{{"mac", "AA:BB:CC:DD:EE:FF"}, {"offlineOrder", 7}}}}}}});
-    struct Case {
-        const char *line;
-        std::string console;
-    } cases[] = {
-        {"debug scn show sta", "scn online sta:\r\n  aa:bb:cc:dd:ee:01 ssid 0 rssi -41\r\n"},
-        {"debug scn show ap", "scn candidate ap:\r\n  ap 2 rssi -55\r\n"},
-        {"debug scn show log", "scn roam log:\r\n  roam aa:bb:cc:dd:ee:01 ap1 -> ap2\r\n"},
-        {"debug scn SHOW friend_sta",
-         "=================================friend sta info=================================\n"
-         "num 1 index 0, mac AA:BB:CC:DD:**:** offline_order 7 \n"},
-        {"debug scn show STA", kScnUsage},  // display names are case-sensitive
-        {"debug scn show sta extra", kScnUsage},
-        {"debug scn roam aa:bb:cc:dd:ee:01 3", "manual roam aa:bb:cc:dd:ee:01 to ap 3\r\n"},
-        {"debug scn thresh 50", "roam rest packet threshold 50\r\n"},
-        {"debug scn dfx on", "scn dfx log on\r\n"},
-        {"debug scn", kScnUsage},
-    };
-    for (const auto &c : cases) EXPECT_EQ(RunLine(c.line), c.console) << c.line;
-    EXPECT_EQ(qzsim::LastWords().size(), 0u);
-
-    // "show STA" really falls through: a module sub-handler further down
-    // that claims the line ends the walk without the usage line.
-    qzsim::FailCall("SCN_ProcDfxLogByCmd", 0);
-    EXPECT_EQ(RunLine("debug scn show STA"), "");
-}
-
-TEST_F(CommandsTest, ScnAddFriend)
-{
-    struct Case {
-        const char *line;
-        std::string console;
-        size_t friends;
-        size_t lastWords;  // code 1 of wlan_debug
-    } cases[] = {
+    // The line, the console, the friends, last words of code 1.
+    const std::tuple<const char *, std::string, size_t, size_t> cases[] = {
         // The module's answer other than 1 is recorded, success included.
         {"debug scn addFriend 3 aa:bb:cc:dd:ee:01", "", 1, 1},
         {"debug scn addfriend 4 aa:bb:cc:dd:ee:02", "", 2, 1},
@@ -109,39 +218,28 @@ TEST_F(CommandsTest, ScnAddFriend)
         {"debug scn addFriend 6 aa:bb:cc:dd:ee:033", kScnUsage, 2, 1},  // 18 characters
         {"debug scn addFriend 6", kScnUsage, 2, 0},
     };
-    for (const auto &c : cases) {
+    for (const auto &[line, console, friends, lastWords] : cases) {
+        SCOPED_TRACE(line);
         qzsim::ClearRecords();
-        EXPECT_EQ(RunLine(c.line), c.console) << c.line;
-        EXPECT_EQ(qzsim::FriendStations().size(), c.friends) << c.line;
-        EXPECT_EQ(qztest::CountLastWords("wlan_debug", 1), c.lastWords) << c.line;
+        EXPECT_EQ(RunLine(line), console);
+        EXPECT_EQ(qzsim::FriendStations().size(), friends);
+        EXPECT_EQ(qztest::CountLastWords("wlan_debug", 1), lastWords);
     }
-    auto friends = qzsim::FriendStations();
-    EXPECT_EQ(friends[1].offlineOrder, 4u);
-    EXPECT_EQ(friends[1].mac[5], 0x02);
-    EXPECT_EQ(RunLine("debug scn show friend_sta"),
-              "=================================friend sta info=================================\n"
-              "num 2 index 0, mac AA:BB:CC:DD:**:** offline_order 3 \n"
-              "num 2 index 1, mac AA:BB:CC:DD:**:** offline_order 4 \n");
-}
+    EXPECT_EQ(qzsim::FriendStations()[1].mac[5], 0x02);
+    EXPECT_EQ(RunLine("debug scn show friend_sta"), kFriendHeader +
+                                                        "num 2 index 0, mac AA:BB:CC:DD:**:** offline_order 3 \n"
+                                                        "num 2 index 1, mac AA:BB:CC:DD:**:** offline_order 4 \n");
 
-TEST_F(CommandsTest, FriendStationCounts)
-{
-    const std::string header = "=================================friend sta info=================================\n";
-    struct Case {
-        size_t friends;
-        size_t lines;  // 0 with no header: nothing printed
-        bool header;
-    } cases[] = {{0, 0, true}, {32, 32, true}, {33, 0, false}};
-    for (const auto &c : cases) {
+    // At most 32: a longer list, like a failed query, prints nothing.
+    for (size_t n : {0u, 32u, 33u}) {
         json friends = json::array();
-        for (size_t i = 0; i < c.friends; i++) {
-            friends.push_back({{"mac", cmdtest::Mac(0x020000000100, i)}, {"offlineOrder", i}});
-        }
+        for (size_t i = 0; i < n; i++)
+            friends.push_back({{"mac", cmdtest::Mac(0x020000000100 + i)}, {"offlineOrder", i}});
         Load({{"roaming", {{"friends", friends}}}});
         std::string out = RunLine("debug scn show friend_sta");
-        EXPECT_EQ(out.rfind(header, 0) == 0, c.header) << c.friends;
-        EXPECT_EQ(cmdtest::Count(out, "offline_order"), c.lines) << c.friends;
-        EXPECT_EQ(qztest::CountLastWords("wlan_debug", 1), c.header ? 0u : 1u) << c.friends;
+        EXPECT_EQ(out.rfind(kFriendHeader, 0) == 0, n <= 32) << n;
+        EXPECT_EQ(Count(out, "offline_order"), n <= 32 ? n : 0) << n;
+        EXPECT_EQ(qztest::CountLastWords("wlan_debug", 1), n <= 32 ? 0u : 1u) << n;
     }
     qzsim::FailCall("WIFI_SCN_GetFriendStaAll", 5);
     qzsim::ClearRecords();
@@ -160,223 +258,124 @@ uint32_t OnRsvd(const void *data, uint32_t len)
     return 0;
 }
 
-TEST_F(CommandsTest, ReservedEventAndRadarTrigger)
+TEST_F(CommandsTest, ReservedEvent)
 {
-    g_events.clear();
     ASSERT_EQ(EventCenter_SubscribeEvent(29776, OnRsvd), 0u);
-    struct Case {
-        const char *line;
-        std::string console;
-        std::vector<uint32_t> events;
-    } cases[] = {
-        {"debug rsvd 2", "", {2}},
-        {"debug rsvd abc", "", {0}},  // not a number: 0 is sent
-        {"debug rsvd 7 x", "", {7}},  // not limited to 0, 1, 2
-        {"debug rsvd", kRsvdUsage, {}},
-    };
-    for (const auto &c : cases) {
+    const std::string usage = Usage("wlancmd debug rsvd: [Usage]wlancmd debug rsvd {0,1,2}\r\n");
+    // A word that is not a number sends 0.
+    const std::tuple<const char *, std::string, std::vector<uint32_t>> cases[] = {
+        {"debug rsvd 2", "", {2}}, {"debug rsvd abc", "", {0}}, {"debug rsvd", usage, {}}};
+    for (const auto &[line, console, events] : cases) {
         g_events.clear();
-        EXPECT_EQ(RunLine(c.line), c.console) << c.line;
-        EXPECT_EQ(g_events, c.events) << c.line;
-    }
-
-    qzsim::ClearRecords();
-    EXPECT_EQ(RunLine("debug trig"), "report: radar detection simulated (0)\r\n");
-    EXPECT_EQ(qzsim::RadarTriggers(), 1u);
-    qzsim::FailCall("Report.RadarTrigger", 9);
-    EXPECT_EQ(RunLine("debug trig"), kTrigUsage);
-    EXPECT_EQ(qztest::CountLastWords("wlan_debug", 9), 1u);
-    qzsim::RemoveHookEntry(qzsim::HookTable::Report, QZ_REPORT_HOOK_RADAR_TRIGGER);
-    EXPECT_EQ(RunLine("debug trig"), kTrigUsage);
-    qzsim::RemoveHookTable(qzsim::HookTable::Report);
-    EXPECT_EQ(RunLine("debug trig"), kTrigUsage);
-    EXPECT_EQ(qztest::CountLastWords("wlan_debug", 1), 2u);
-    EXPECT_EQ(qzsim::RadarTriggers(), 1u);
-}
-
-TEST_F(CommandsTest, TopologyDump)
-{
-    Load({{"topology", "gateway\r\n  ap1 (5G, -52)\r\n"}});
-    EXPECT_EQ(RunLine("show topo"), "gateway\r\n  ap1 (5G, -52)\r\n");
-    auto calls = qzsim::RpcCalls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].msgNo, 0x48600C02u);
-    EXPECT_EQ(calls[0].timeoutMs, 10000u);
-    EXPECT_EQ(calls[0].requestLen, 4u);
-    EXPECT_EQ(calls[0].answerSize, 174080u);
-
-    // A text that fills the whole answer is cut at its last byte, not read past.
-    qzsim::SetTopologyText(std::string(174080 + 16, 't'));
-    EXPECT_EQ(RunLine("show topo"), std::string(174079, 't'));
-
-    qzsim::FailCall("QZ_MSG_RpcCall", 0x3A);
-    EXPECT_EQ(RunLine("show topo"), "\r\n[Usage]:wlancmd show topo: get topo info.\r\n\r\n");
-    EXPECT_EQ(qztest::CountLastWords("wlan_debug", 0x3A), 1u);
-    size_t live = qzsim::LiveBlocks();
-    qzsim::FailAlloc(1);
-    EXPECT_EQ(WLAN_CMD_ShowTopo(2, nullptr), 1u);
-    EXPECT_EQ(qzsim::LiveBlocks(), live);
-}
-
-TEST_F(CommandsTest, MasterView)
-{
-    Load({{"master", "master: gateway, 3 APs online\r\n"}});
-    EXPECT_EQ(RunLine("master show"), "master: gateway, 3 APs online\r\n");
-    qzsim::FailCall("Zarvo.MasterShow", 0x21);
-    EXPECT_EQ(RunLine("master show all"), "\r\n[Usage]:wlancmd master show: show master process info ...}\r\n\r\n");
-    EXPECT_EQ(qztest::CountLastWords("wlan_debug", 0x21), 1u);
-    // A missing hook is no failure and prints nothing.
-    qzsim::RemoveHookEntry(qzsim::HookTable::Zarvo, QZ_ZARVO_HOOK_MASTER_SHOW);
-    EXPECT_EQ(RunLine("master show"), "");
-    qzsim::RemoveHookTable(qzsim::HookTable::Zarvo);
-    EXPECT_EQ(RunLine("master show"), "");
-}
-
-TEST_F(CommandsTest, SiblingModuleHandlers)
-{
-    const std::string apUsage =
-        "\r\n[Usage]:wlancmd debug ap: [Usage]wlancmd debug ap {on|off|log|bssid 505D.. staidx 12}\r\n\r\n";
-    const std::string scenUsage = "\r\n[Usage]:wlancmd scen help|get|auto|fix {scen}\n\r\n";
-    struct Case {
-        const char *line;
-        std::string console;
-    } cases[] = {
-        {"debug ap on", "ap debug on\r\n"},
-        {"debug ap bssid 505D00000001 staidx 12", "watch bssid 505D00000001 staidx 12\r\n"},
-        {"debug ap log", "ap debug is on\r\nwatch bssid 505D00000001 staidx 12\r\n"},
-        {"debug ap bssid 505D00000001 staidx x", apUsage},
-        {"debug ap", apUsage},
-        {"scen help", "scenes: home office apartment villa\r\n"},
-        {"scen fix Office", "scene office (fixed)\r\n"},
-        {"scen get", "scene office (fixed)\r\n"},
-        {"scen auto", "scene office (auto)\r\n"},
-        {"scen fix castle", scenUsage},
-        {"scen", scenUsage},
-    };
-    for (const auto &c : cases) EXPECT_EQ(RunLine(c.line), c.console) << c.line;
-}
-
-json Relations()
-{
-    return {{"apInstances", {2, 5}},
-            {"neighbors",
-             {{"0", {{{"inst", 2}, {"rssi", -109}}, {{"inst", 5}, {"rssi", -110}}, {{"inst", 9}, {"rssi", -40}}}},
-              {"2", {{{"inst", 0}, {"rssi", -50}}, {{"inst", 4294967295u}, {"rssi", -30}}}},
-              {"7", {{{"inst", 0}, {"rssi", -60}}}}}}};
-}
-
-TEST_F(CommandsTest, RelationTable)
-{
-    Load({{"relations", Relations()}});
-    const std::string header = "apinst    neighbor inst(rssi)\n";
-    EXPECT_EQ(RunLine("show relation neighbor"), header + "0         2(-109),9(-40),\n2         0(-50),\n5         \n");
-    auto calls = qzsim::RpcCalls();
-    ASSERT_EQ(calls.size(), 2u);
-    for (const auto &call : calls) {
-        EXPECT_EQ(call.timeoutMs, 5000u);
-        EXPECT_EQ(call.target, "wifi");
-        EXPECT_EQ(call.caller, "wifi_srv");
-        EXPECT_EQ(call.requestLen, 0u);
-    }
-    EXPECT_EQ(calls[0].msgNo, 0x47310024u);
-    EXPECT_EQ(calls[0].answerSize, 132u);
-    EXPECT_EQ(calls[1].msgNo, 0x4731004Au);
-    EXPECT_EQ(calls[1].answerSize, 2277u);
-
-    // Instance 0 is shown even when the list is empty.
-    Load({{"relations", {{"neighbors", {{"0", {{{"inst", 3}, {"rssi", -70}}}}}}}}});
-    EXPECT_EQ(RunLine("show relation neighbor"), header + "0         3(-70),\n");
-    EXPECT_EQ(WLAN_DisplayRelationNeighbor(), 0u);
-    EXPECT_EQ(qzsim::TakeConsole(), "\n" + header + "0         3(-70),\n");
-}
-
-TEST_F(CommandsTest, RelationTableFailures)
-{
-    struct Case {
-        const char *what;
-        json relations;
-        const char *faultName;
-        long long code;
-        int skip;
-        std::string procName;
-        uint32_t lastWordCode;
-    } cases[] = {
-        {"count 33", {{"count", 33}}, "", 0, 0, "wifi_srv", 1},
-        {"instance list call fails", {}, "QZ_MSG_RpcCall", 0x51, 0, "wifi_srv", 1},
-        {"records call fails", {}, "QZ_MSG_RpcCall", 0x52, 1, "wifi_srv", 0x52},
-        {"no process name", {}, "QZ_MSG_GetCurProcName", 1, 0, "wifi_srv", 0},
-        {"process name of 32 characters", {}, "", 0, 0, std::string(32, 'p'), 0},
-    };
-    for (const auto &c : cases) {
-        Load({{"relations", c.relations.is_null() ? json::object() : c.relations}});
-        size_t live = qzsim::LiveBlocks();
-        qzsim::SetCurProcName(c.procName);
-        if (*c.faultName != '\0') qzsim::FailCall(c.faultName, c.code, c.skip);
-        EXPECT_EQ(RunLine("show relation neighbor"), kRelationUsage) << c.what;
-        if (c.lastWordCode != 0) {
-            EXPECT_EQ(qztest::CountLastWords("wlan_debug", c.lastWordCode), 1u) << c.what;
-        }
-        EXPECT_EQ(qzsim::LastWords().size(), 1u) << c.what;
-        EXPECT_EQ(qzsim::LiveBlocks(), live) << c.what;
-        qzsim::ClearFaults();
+        EXPECT_EQ(RunLine(line), console) << line;
+        EXPECT_EQ(g_events, events) << line;
     }
 }
 
 TEST_F(CommandsTest, ApInstanceList)
 {
-    struct Case {
-        uint32_t count;
-        std::vector<uint32_t> instances;
-        uint32_t instance;
-        uint32_t expected;
-    } cases[] = {
-        {0, {}, 0, 1},     {40, {}, 0, 1},     {2, {4, 9}, 9, 1}, {2, {4, 9}, 5, 0},
-        {1, {4, 9}, 9, 0}, {33, {4, 9}, 4, 0}, {32, {4}, 4, 1},
-    };
-    for (const auto &c : cases) {
+    const std::tuple<uint32_t, std::vector<uint32_t>, uint32_t, uint32_t> cases[] = {
+        {40, {}, 0, 1}, {2, {4, 9}, 9, 1}, {2, {4, 9}, 5, 0}, {1, {4, 9}, 9, 0}, {33, {4, 9}, 4, 0}, {32, {4}, 4, 1}};
+    for (const auto &[count, instances, instance, expected] : cases) {
         uint8_t list[QZ_AP_INST_LIST_LEN] = {};
-        memcpy(list, &c.count, 4);
-        for (size_t i = 0; i < c.instances.size(); i++) memcpy(list + 4 + 4 * i, &c.instances[i], 4);
-        EXPECT_EQ(WLAN_IsApInstInList(list, c.instance), c.expected) << c.count << " " << c.instance;
+        memcpy(list, &count, 4);
+        for (size_t i = 0; i < instances.size(); i++) memcpy(list + 4 + 4 * i, &instances[i], 4);
+        EXPECT_EQ(WLAN_IsApInstInList(list, instance), expected) << count << " " << instance;
     }
 }
 
-TEST_F(CommandsTest, DriverToolStationQueries)
+// The simulated modules' histories stay bounded however long a host runs:
+// the displays keep the newest 64 lines, the call record the newest 256 calls.
+TEST_F(CommandsTest, SiblingHistoriesKeepTheNewestLines)
 {
-    Load({{"stations",
-           {{{"ssid", 0}, {"mac", "aa:bb:cc:00:00:01"}, {"rssi", -41}},
-            {{"ssid", 2}, {"mac", "aa:bb:cc:00:00:02"}, {"rssi", -62}},
-            {{"ssid", 4}, {"mac", "aa:bb:cc:00:00:03"}, {"rssi", -70}}}}});
-    const std::string unsupported = "wl: Unsupported\r\n" + kWlUsage;
-    struct Case {
-        const char *line;
-        std::string console;
-    } cases[] = {
-        {"-i wl0 assoclist", ""},
-        {"-i wl1 ASSOCLIST", ""},
-        {"-i wl0 rssi AA:BB:CC:00:00:02", "-62\n"},
-        {"-i wl1 Rssi aa:bb:cc:00:00:01", "-41\n"},
-        {"-i wl0 rssi aa:bb:cc:00:00:03", ""},  // on the second band: not refreshed
-        {"-i wl0 rssi", unsupported},
-        {"-i wl0 assoclist extra", unsupported},
-        {"-i wl0 noise aa:bb:cc:00:00:01", unsupported},
-        {"-i", unsupported},
-    };
-    for (const auto &c : cases) EXPECT_EQ(RunLine(c.line), c.console) << c.line;
-
-    // The interface name is only traced; the refresh always covers VAPs 0 to 3.
-    qzsim::ClearRecords();
-    (void)RunLine("-i wl1 assoclist");
-    size_t traced = 0;
-    for (const auto &t : qzsim::Traces()) {
-        traced += t.id == 149 && t.text == "WL_INTERFACE_POS:wl1, startIndex: 0, endIndex:4";
+    auto mac = [](uint64_t i) { return cmdtest::Mac(0x02aa00000000 + i); };
+    for (uint64_t i = 0; i < 65; i++) {
+        (void)RunLine("debug scn roam " + mac(i) + " 1");
+        (void)RunLine("debug ap bssid 505D" + std::to_string(i) + " staidx 7");
     }
-    EXPECT_EQ(traced, 1u);
-    EXPECT_EQ(WLAN_CMD_AssociListPrintProc(), 0u);
-    EXPECT_EQ(qzsim::TakeConsole(), "assoclist aa:bb:cc:00:00:01\nassoclist aa:bb:cc:00:00:02\n");
+    const std::string roams = RunLine("debug scn show log"), watches = RunLine("debug ap log");
+    EXPECT_EQ(Count(roams, " to ap 1"), 64u);
+    EXPECT_EQ(Count(watches, "watch bssid"), 64u);
+    EXPECT_EQ(Count(roams, mac(0)) + Count(watches, "bssid 505D0 staidx"), 0u);
+    EXPECT_EQ(Count(roams, mac(64)) + Count(watches, "bssid 505D64 staidx"), 2u);
+    for (int i = 0; i < 300; i++) (void)RunLine("show topo");
+    EXPECT_EQ(qzsim::RpcCalls().size(), 256u);
+}
 
+// The associated-station snapshot: refresh limits and gaps, and the listing.
+std::string StationMac(size_t i)
+{
+    return cmdtest::Mac(0x025a00000000 + i);
+}
+
+// The listing of the stations StationMac(i) for the given i.
+std::string Listing(std::initializer_list<size_t> stations)
+{
+    std::string out;
+    for (size_t i : stations) out += "assoclist " + StationMac(i) + "\n";
+    return out;
+}
+
+std::string List()
+{
+    (void)qzsim::TakeConsole();
+    EXPECT_EQ(WLAN_CMD_AssociListPrintProc(), 0u);
+    return qzsim::TakeConsole();
+}
+
+TEST_F(CommandsTest, RefreshKeepsAtMost128Stations)
+{
+    for (size_t n : {0u, 128u, 129u}) {
+        SCOPED_TRACE(n);
+        // Spread over the SSIDs 0 to 3, each with an RSSI.
+        json stations = json::array();
+        for (size_t i = 0; i < n; i++)
+            stations.push_back({{"ssid", i % 4}, {"mac", StationMac(i)}, {"rssi", -int(i % 90)}});
+        Load({{"wlan", {{"staNumMax", 64}}}, {"stations", stations}});
+        const uint32_t result = n > 128 ? 1 : 0;
+        EXPECT_EQ(WLAN_CMD_UpdateWlAssociated(0, 4), result);
+        EXPECT_EQ(cmdtest::Traced("STA numbers:", true), 1 - result);  // the total, when it is kept
+        EXPECT_EQ(qztest::CountLastWords("wlan_log", 1), result);
+        std::string out = List();
+        EXPECT_EQ(cmdtest::Count(out, "assoclist "), n == 0 ? 0u : 128u);
+        EXPECT_EQ(out.rfind(Listing({0, 4}), 0), n > 0 ? 0u : std::string::npos);
+    }
+}
+
+TEST_F(CommandsTest, RefreshPerVapLimitsAndGaps)
+{
+    // SSID 1 is not configured; SSID 0 has more stations than the limit.
+    json stations = json::array();
+    for (size_t i = 0; i < 5; i++) stations.push_back({{"ssid", 0}, {"mac", StationMac(i)}});
+    stations.push_back({{"ssid", 1}, {"mac", StationMac(10)}});
+    stations.push_back({{"ssid", 2}, {"mac", StationMac(20)}});
+    stations.push_back({{"ssid", 2}, {"mac", StationMac(21)}});
+    Load({{"wlan", {{"staNumMax", 3}, {"ssids", {{{"index", 1}, {"configured", false}}}}}}, {"stations", stations}});
+    EXPECT_EQ(WLAN_CMD_UpdateWlAssociated(0, 4), 0u);
+    EXPECT_EQ(List(), Listing({0, 1, 2, 20, 21}));
+
+    // A station that cannot be fetched leaves no gap.
+    qzsim::ClearRecords();
+    qzsim::FailCall("QZ_WLAN_GetIfAssociatedDevice", 0x66, 1, 1);
+    EXPECT_EQ(WLAN_CMD_UpdateWlAssociated(0, 4), 0u);
+    EXPECT_EQ(qztest::CountLastWords("wlan_log", 0x66), 1u);
+    EXPECT_EQ(List(), Listing({0, 2, 20, 21}));
+
+    // VAP numbers from 16 on have no per-VAP count: the refresh stops there.
+    EXPECT_EQ(WLAN_CMD_UpdateWlAssociated(15, 20), 0u);
+    EXPECT_EQ(List(), "");
+
+    // The listing without its copy prints nothing; a refresh without its work
+    // record leaves the table empty.
+    ASSERT_EQ(WLAN_CMD_UpdateWlAssociated(0, 4), 0u);
+    size_t live = qzsim::LiveBlocks();
     qzsim::FailAlloc(1);
-    EXPECT_EQ(RunLine("-i wl0 rssi aa:bb:cc:00:00:01"), unsupported);
+    EXPECT_EQ(WLAN_CMD_AssociListPrintProc(), 1u);
+    EXPECT_EQ(qzsim::TakeConsole(), "");
+    qzsim::FailAlloc(1);
+    EXPECT_EQ(WLAN_CMD_UpdateWlAssociated(0, 4), 1u);
+    EXPECT_EQ(List(), "");
+    EXPECT_EQ(qzsim::LiveBlocks(), live);
 }
 
 }  // namespace

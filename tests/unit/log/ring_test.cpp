@@ -2,6 +2,8 @@
 // pieces, clears, the AP-selection text, and the debug and operation logs.
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "qz_platform.h"
 #include "qz_sim_bounded.h"
@@ -37,14 +39,13 @@ TEST_F(RingTest, RecordIsTimePrefixAndMessage)
     EXPECT_EQ(prefix, kPrefix);
     EXPECT_EQ(QZ_WLAN_GetTimeBuf(prefix, 10), 0u);  // does not fit: no prefix
     EXPECT_EQ(qztest::CountLastWords("wlan_log", 1), 1u);
-}
 
-TEST_F(RingTest, FailedTimeQueriesLeaveTheirPartsEmpty)
-{
+    // Failed time queries leave their parts empty, without a report.
+    qzsim::ClearRecords();
     qzsim::FailCall("QZ_TIMER_TimeToDSTStr", 1, 0, -1);
     qzsim::FailCall("QZ_OS_GetLocalTimeVal", 1, 0, -1);
-    WLAN_LOG_SaveWlanLog(&g_stWlanLog, "x");
-    EXPECT_EQ(Text(g_stWlanLog), "\r\n[:000000]x");
+    WLAN_LOG_SaveWlanLog(&g_stApLEDLog, "x");
+    EXPECT_EQ(Text(g_stApLEDLog), "\r\n[:000000]x");
     EXPECT_TRUE(qzsim::LastWords().empty());
 }
 
@@ -67,68 +68,55 @@ TEST_F(RingTest, WrapKeepsOlderTextBehindTheNewRecord)
     QZ_WLAN_CpLog(&g_stApLEDLog, filler.data(), filler.size());
     QZ_WLAN_CpLog(&g_stApLEDLog, "1", 1);  // reaches exactly 10239: appended at the end
     EXPECT_EQ(g_stApLEDLog.uiWritePos, 10239u);
-    EXPECT_EQ(g_stApLEDLog.acLog[10238], '1');
-    EXPECT_EQ(g_stApLEDLog.acLog[10239], '\0');
-
+    EXPECT_EQ(Text(g_stApLEDLog), filler + "1");
     QZ_WLAN_CpLog(&g_stApLEDLog, "NEW", 3);  // would reach 10242: written at the start
     EXPECT_EQ(g_stApLEDLog.uiWritePos, 3u);
-    const std::string text = Text(g_stApLEDLog);
-    EXPECT_EQ(text.size(), 10239u);
-    EXPECT_EQ(text.substr(0, 5), "NEWoo");
-    EXPECT_EQ(text.back(), '1');
-}
+    EXPECT_EQ(Text(g_stApLEDLog), "NEW" + filler.substr(3) + "1");
 
-TEST_F(RingTest, RawAppendLargerThanTheRingIsRefused)
-{
-    QZ_WLAN_CpLog(&g_stWlanLog, "old", 3);
+    // A record larger than the ring is refused, after the wrap it asked for:
+    // the next append starts on a cleared area.
     const std::string huge(10240, 'h');
+    QZ_WLAN_CpLog(&g_stWlanLog, "old", 3);
     QZ_WLAN_CpLog(&g_stWlanLog, huge.data(), huge.size());
     EXPECT_EQ(qztest::CountLastWords("wlan_log", QZ_SIM_ERANGE), 1u);
-    EXPECT_EQ(g_stWlanLog.uiWritePos, 0u);   // it wrapped for the refused record
-    QZ_WLAN_CpLog(&g_stWlanLog, "next", 4);  // so the next append starts on a cleared area
+    EXPECT_EQ(g_stWlanLog.uiWritePos, 0u);
+    QZ_WLAN_CpLog(&g_stWlanLog, "next", 4);
     EXPECT_EQ(Text(g_stWlanLog), "next");
 }
 
 TEST_F(RingTest, ShowPrintsTheTextInPiecesThenTheClosingMessage)
 {
-    struct Case {
-        size_t length;
-    } cases[] = {{0}, {1}, {199}, {200}, {201}, {10239}};
-    for (const auto &c : cases) {
+    for (size_t length : {0u, 1u, 199u, 200u, 201u, 10239u}) {
         ASSERT_EQ(WLAN_CMD_ClearLogInner(&g_stZarvoErrorLog, "cleared"), 0u);
-        const std::string text(c.length, 'z');
-        if (c.length > 0) QZ_WLAN_CpLog(&g_stZarvoErrorLog, text.data(), text.size());
+        const std::string text(length, 'z');
+        if (length > 0) QZ_WLAN_CpLog(&g_stZarvoErrorLog, text.data(), text.size());
         (void)qzsim::TakeConsole();
         EXPECT_EQ(WLAN_CMD_ShowZarvoErrlog(0, nullptr), 0u);
         const std::string shown = qzsim::TakeConsole();
-        EXPECT_TRUE(shown == text + "\r\nwlancmd show xlikerrlog success!\r\n") << c.length << ": " << shown.size();
+        EXPECT_TRUE(shown == text + "\r\nwlancmd show xlikerrlog success!\r\n") << length << ": " << shown.size();
     }
 }
 
 TEST_F(RingTest, ShowAndClearCommands)
 {
-    struct Case {
-        WLAN_LOG_TBL_S *ring;
-        const char *show;
-        const char *showClosing;
-        const char *clear;
-        const char *clearClosing;
-    } cases[] = {
-        {&g_stWlanLog, "show log", "wlancmd show log success!", "clear log", "wlancmd clear log success"},
-        {&g_stApLEDLog, "show apledlog", "wlancmd show apledlog success!", "clear apledlog",
-         "wlancmd clear apledlog success"},
-        {&g_stZarvoErrorLog, "show xlinkerrlog", "wlancmd show xlikerrlog success!", "clear xlinkerrlog",
-         "wlancmd clear xlinkerrlog success"},
+    // The ring, its getter, the word that names it, and the closing messages.
+    const std::tuple<WLAN_LOG_TBL_S *, WLAN_LOG_TBL_S *, const char *, const char *, const char *> cases[] = {
+        {&g_stWlanLog, WLAN_CMD_LOG_TblGet(), "log", "log success!", "log success"},
+        {&g_stApLEDLog, WLAN_CMD_APLEDLOG_TblGet(), "apledlog", "apledlog success!", "apledlog success"},
+        {&g_stZarvoErrorLog, WLAN_CMD_ZarvoErrLOG_TblGet(), "xlinkerrlog", "xlikerrlog success!",
+         "xlinkerrlog success"},
     };
-    WLAN_DBG_CmdInit();
-    for (const auto &c : cases) {
-        QZ_WLAN_CpLog(c.ring, "entry", 5);
-        EXPECT_EQ(qztest::RunLine(c.show), std::string("entry\r\n") + c.showClosing + "\r\n");
-        EXPECT_EQ(qztest::RunLine(c.clear), std::string("\r\n") + c.clearClosing + "\r\n");
-        EXPECT_EQ(c.ring->uiWritePos, 0u);
-        EXPECT_EQ(c.ring->acLog[0], '\0');
+    ASSERT_EQ(WLAN_DBG_CmdInit(), 0u);
+    for (const auto &[ring, got, name, shown, cleared] : cases) {
+        EXPECT_EQ(got, ring) << name;
+        QZ_WLAN_CpLog(ring, "entry", 5);
+        EXPECT_EQ(qztest::RunLine(std::string("show ") + name), std::string("entry\r\nwlancmd show ") + shown + "\r\n");
+        EXPECT_EQ(qztest::RunLine(std::string("clear ") + name), std::string("\r\nwlancmd clear ") + cleared + "\r\n");
+        EXPECT_EQ(ring->uiWritePos, 0u) << name;
+        EXPECT_EQ(ring->acLog[0], '\0') << name;
     }
     // The video-transmission ring can be shown but only start-up empties it.
+    EXPECT_EQ(WLAN_CMD_VitransLog_TblGet(), &g_vitransLog);
     QZ_WLAN_CpLog(&g_vitransLog, "vt", 2);
     EXPECT_EQ(qztest::RunLine("show vitranslog"), "vt\r\nwlancmd show vitranslog success!\r\n");
     EXPECT_EQ(qztest::RunLine("clear vitranslog"), "Can't find this command.\r\n\r\n");
@@ -136,17 +124,9 @@ TEST_F(RingTest, ShowAndClearCommands)
     EXPECT_EQ(g_vitransLog.uiWritePos, 0u);
 }
 
-TEST_F(RingTest, GettersNameTheirRings)
-{
-    EXPECT_EQ(WLAN_CMD_LOG_TblGet(), &g_stWlanLog);
-    EXPECT_EQ(WLAN_CMD_APLEDLOG_TblGet(), &g_stApLEDLog);
-    EXPECT_EQ(WLAN_CMD_ZarvoErrLOG_TblGet(), &g_stZarvoErrorLog);
-    EXPECT_EQ(WLAN_CMD_VitransLog_TblGet(), &g_vitransLog);
-    EXPECT_EQ(WLAN_Select_LOG_TblGet(), g_ApSelectLog);
-}
-
 TEST_F(RingTest, ApSelectionTextIsReplacedWhole)
 {
+    EXPECT_EQ(WLAN_Select_LOG_TblGet(), g_ApSelectLog);
     EXPECT_EQ(QZ_WLAN_SaveApLog("first report, long"), 0u);
     EXPECT_EQ(QZ_WLAN_SaveApLog("second"), 0u);
     EXPECT_STREQ(g_ApSelectLog, "second");
@@ -161,28 +141,20 @@ TEST_F(RingTest, ApSelectionTextIsReplacedWhole)
     EXPECT_STREQ(g_ApSelectLog, "");
 }
 
-TEST_F(RingTest, DebugLogTagsLinesBySubmodule)
+TEST_F(RingTest, DebugLogTagsLinesBySubmoduleAndDropsWhatDoesNotFit)
 {
-    struct Case {
-        uint32_t subModule;
-        const char *tag;
-    } cases[] = {{0, "[FBT]"}, {1, "[FBT]"}, {2, "[XLINK]"}, {3, "[BSD]"}, {4, "[WLAN]"}, {7, "[WLAN]"}};
-    for (const auto &c : cases) {
-        WLAN_DebugLog(5, c.subModule, "msg %d", 1);
+    const std::pair<uint32_t, const char *> cases[] = {{0, "[FBT]"}, {1, "[FBT]"},  {2, "[XLINK]"},
+                                                       {3, "[BSD]"}, {4, "[WLAN]"}, {7, "[WLAN]"}};
+    for (const auto &[subModule, tag] : cases) {
+        WLAN_DebugLog(5, subModule, "msg %d", 1);
         auto lines = qzsim::WifiLogLines();
         ASSERT_FALSE(lines.empty());
-        EXPECT_EQ(lines.back().text, std::string(c.tag) + "msg 1\n");
+        EXPECT_EQ(lines.back().text, std::string(tag) + "msg 1\n");
         EXPECT_EQ(lines.back().logClass, 5u);
         EXPECT_EQ(lines.back().module, 9u);
     }
-    char tag[6];
-    WLAN_Get_Submod_Des(2, tag, sizeof(tag));  // "[XLINK]" needs 8 bytes
-    EXPECT_STREQ(tag, "");
-    EXPECT_EQ(qztest::CountLastWords("wlan_log", QZ_SIM_ERANGE), 1u);
-}
-
-TEST_F(RingTest, DebugLogDropsLinesThatDoNotFit)
-{
+    EXPECT_TRUE(qzsim::LastWords().empty());
+    qzsim::ClearRecords();
     const size_t room = 255 - strlen("[WLAN]");
     WLAN_DebugLog(1, 4, "%s", std::string(room, 'm').c_str());
     WLAN_DebugLog(1, 4, "%s", std::string(room + 1, 'n').c_str());
@@ -190,6 +162,11 @@ TEST_F(RingTest, DebugLogDropsLinesThatDoNotFit)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].text.size(), 256u);  // 255 bytes and the newline
     EXPECT_TRUE(qzsim::LastWords().empty());
+
+    char tag[6];
+    WLAN_Get_Submod_Des(2, tag, sizeof(tag));  // "[XLINK]" needs 8 bytes
+    EXPECT_STREQ(tag, "");
+    EXPECT_EQ(qztest::CountLastWords("wlan_log", QZ_SIM_ERANGE), 1u);
 }
 
 TEST_F(RingTest, OperationLogRecord)

@@ -35,22 +35,16 @@ class RoamTopoTest : public qztest::PlatformTest {
     std::string TopoFile(uint32_t n) const { return qztest::ReadFile(TopoPath(n)); }
 };
 
-// The shared library as a host loads it, with local binding: the stand-in WLAN
-// service finds its writers by soname. Loaded once per test program and kept;
-// null (see dlerror()) when it has not been built.
-inline void *SharedLibrary()
-{
-    static void *library = dlopen(QZ_BINARY_DIR "/lib/libqz_wlan_base.so", RTLD_NOW | RTLD_LOCAL);
-    return library;
-}
-
-// For tests of the stand-in WLAN service, which writes through the shared library.
+// For tests of the stand-in WLAN service, which writes through the shared
+// library as a host loads it: with local binding, found by soname; loaded once
+// per test program and kept.
 class SharedLibraryTest : public RoamTopoTest {
   protected:
     void SetUp() override
     {
         RoamTopoTest::SetUp();
-        ASSERT_NE(SharedLibrary(), nullptr) << "build qz_wlan_base first: " << dlerror();
+        static void *library = dlopen(QZ_BINARY_DIR "/lib/libqz_wlan_base.so", RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library, nullptr) << "build qz_wlan_base first: " << dlerror();
     }
 };
 

@@ -2,6 +2,7 @@
 // message records against a table of recording handlers.
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "qz_platform.h"
@@ -10,27 +11,35 @@
 
 namespace {
 
-struct Call {
-    uint32_t argc;
-    std::vector<std::string> words;  // the eight pointers, read as strings
-};
-std::vector<Call> g_calls;
-uint32_t g_result = 0;
+const std::string kNotFound = "Can't find this command.\r\n\r\n";
 
-uint32_t Recorder(uint32_t argc, char *argv[])
+// Handler calls: the count and the eight word pointers read as strings, with
+// the handler's letter in front of the first word.
+std::vector<std::pair<uint32_t, std::vector<std::string>>> g_calls;
+
+template <char kName, uint32_t kResult>
+uint32_t Handler(uint32_t argc, char *argv[])
 {
-    Call call{argc, {}};
-    for (uint32_t i = 0; i < WLAN_DBG_KEYWORD_SLOTS; i++) {
-        call.words.emplace_back(argv[i], strnlen(argv[i], WLAN_DBG_KEYWORD_LEN));
-    }
-    g_calls.push_back(call);
-    return g_result;
+    std::vector<std::string> words;
+    for (uint32_t i = 0; i < WLAN_DBG_KEYWORD_SLOTS; i++)
+        words.emplace_back(argv[i], strnlen(argv[i], WLAN_DBG_KEYWORD_LEN));
+    words[0].insert(0, 1, kName);
+    g_calls.emplace_back(argc, words);
+    return kResult;
 }
 
-uint32_t Other(uint32_t, char *[])
+uint32_t Reg(const char *k1, const char *k2, const char *k3, const char *help, WLAN_DBG_CMD_HANDLER handler)
 {
-    g_calls.push_back(Call{0xFFFF, {"other"}});
-    return 0;
+    return WLAN_DBG_RegCmd(k1, k2, k3, nullptr, help, handler);
+}
+
+// The letters of the handlers called since the last look.
+std::string Called()
+{
+    std::string letters;
+    for (const auto &call : g_calls) letters += call.second[0][0];
+    g_calls.clear();
+    return letters;
 }
 
 class ShellTest : public qztest::PlatformTest {
@@ -39,158 +48,117 @@ class ShellTest : public qztest::PlatformTest {
     {
         PlatformTest::SetUp();
         g_calls.clear();
-        g_result = 0;
-        qztest::FreeCommandTable();
-        // A table of our own, created the way the shell creates it.
-        auto *block = static_cast<WLAN_DBG_CMD_ENTRY *>(
-            QZ_OS_MemMallocSet(WLAN_DBG_CMD_MAX * sizeof(WLAN_DBG_CMD_ENTRY), __LINE__, "test"));
-        g_stCmdTable = WLAN_DBG_CMD_TABLE{0, WLAN_DBG_CMD_MAX, block};
+        ASSERT_EQ(WLAN_DBG_CmdInit(), 0u);
+        g_stCmdTable.count = 0;  // an empty table of the shell's own making
+        qzsim::ClearRecords();
     }
 };
 
-TEST_F(ShellTest, FirstMatchingEntryWinsAndWildcardsMatchAnything)
+TEST_F(ShellTest, MatchingDispatchAndHelp)
 {
-    ASSERT_EQ(WLAN_DBG_RegCmd("show", "log", nullptr, nullptr, "show help\r\n", Recorder), 0u);
-    ASSERT_EQ(WLAN_DBG_RegCmd("show", "log", nullptr, nullptr, nullptr, Other), 0u);  // duplicate: unreachable
-    ASSERT_EQ(WLAN_DBG_RegCmd("debug", nullptr, "on", nullptr, nullptr, Other), 0u);  // slot 1 is a wildcard
-
-    struct Case {
-        const char *line;
-        size_t recorderCalls;
-        size_t otherCalls;
-        const char *console;
-    } cases[] = {
-        {"show log", 1, 0, ""},
-        {"show log extra", 1, 0, ""},                            // more words than keywords: still matches
-        {"show", 0, 0, "Can't find this command.\r\n\r\n"},      // fewer words than keywords
-        {"Show log", 0, 0, "Can't find this command.\r\n\r\n"},  // case-sensitive
-        {"show lo", 0, 0, "Can't find this command.\r\n\r\n"},   // no prefix matching
-        {"debug ap on", 0, 1, ""},
-        {"debug xyz on", 0, 1, ""},
-        {"debug ap off", 0, 0, "Can't find this command.\r\n\r\n"},
-        {"", 0, 0, "Can't find this command.\r\n\r\n"},
+    ASSERT_EQ(Reg("show", "log", nullptr, "show help\r\n", Handler<'s', 0>), 0u);
+    ASSERT_EQ(Reg("show", "log", nullptr, nullptr, Handler<'d', 0>), 0u);  // duplicate: unreachable
+    ASSERT_EQ(Reg("debug", nullptr, "on", nullptr, Handler<'w', 0>), 0u);  // slot 1 is a wildcard
+    ASSERT_EQ(Reg("fail", nullptr, nullptr, "fail help\r\n", Handler<'f', 1>), 0u);
+    ASSERT_EQ(Reg("quiet", nullptr, nullptr, nullptr, Handler<'q', 1>), 0u);
+    ASSERT_EQ(Reg("?", nullptr, nullptr, nullptr, WLAN_DBG_HelpCmd), 0u);
+    ASSERT_EQ(Reg("broken", nullptr, nullptr, "broken help\r\n", Handler<'b', 0>), 0u);
+    g_stCmdTable.entries[6].handler = nullptr;  // only a foreign writer can do this
+    const std::tuple<const char *, const char *, std::string> cases[] = {
+        {"show log", "s", ""},
+        {"show log extra", "s", ""},  // more words than keywords: still matches
+        {"show", "", kNotFound},      // fewer words than keywords
+        {"Show log", "", kNotFound},  // case-sensitive
+        {"show lo", "", kNotFound},   // no prefix matching
+        {"debug ap on", "w", ""},
+        {"debug xyz on", "w", ""},
+        {"debug ap off", "", kNotFound},
+        {"", "", kNotFound},
+        {"fail", "f", "\r\n[Usage]:fail help\r\n\r\n"},  // a failed handler: its usage line
+        {"quiet", "q", ""},                              // no help text: nothing more
+        {"broken", "", "No function to execute this command.\r\n\r\n"},
+        // Help texts in table order; further words fall on wildcard slots.
+        {"? x y", "",
+         "\r\n---------------- Help --------------\r\n[Usage]:show help\r\n\r\n\r\n[Usage]:fail help\r\n\r\n\r\n"
+         "[Usage]:broken help\r\n\r\n\r\n"},
     };
-    for (const auto &c : cases) {
-        g_calls.clear();
-        EXPECT_EQ(qztest::RunLine(c.line), c.console) << c.line;
-        size_t recorder = 0, other = 0;
-        for (const auto &call : g_calls) (call.argc == 0xFFFF ? other : recorder)++;
-        EXPECT_EQ(recorder, c.recorderCalls) << c.line;
-        EXPECT_EQ(other, c.otherCalls) << c.line;
+    for (const auto &[line, called, console] : cases) {
+        EXPECT_EQ(qztest::RunLine(line), console) << line;
+        EXPECT_EQ(Called(), called) << line;
     }
+    EXPECT_EQ(qztest::CountLastWords("wlan_debug", 0xF7603002u), 1u);
 }
 
-TEST_F(ShellTest, HandlerGetsTheFullCountAndAllWords)
+TEST_F(ShellTest, WordsReachingTheHandler)
 {
-    ASSERT_EQ(WLAN_DBG_RegCmd("a", nullptr, nullptr, nullptr, nullptr, Recorder), 0u);
+    ASSERT_EQ(Reg("a", nullptr, nullptr, nullptr, Handler<'a', 0>), 0u);
     qztest::RunLine("a b c d e f g h");
     ASSERT_EQ(g_calls.size(), 1u);
-    EXPECT_EQ(g_calls[0].argc, 8u);
-    EXPECT_EQ(g_calls[0].words[4], "e");
-    EXPECT_EQ(g_calls[0].words[7], "h");
-
+    EXPECT_EQ(g_calls[0].first, 8u);
+    EXPECT_EQ(g_calls[0].second, (std::vector<std::string>{"aa", "b", "c", "d", "e", "f", "g", "h"}));
     // A count above 8 is passed on as the message carries it, not clamped.
-    g_calls.clear();
     auto msg = qztest::MakeCliMsg(WLAN_CLI_MSG_TYPE_WLANCMD, 200, {"a"});
     EXPECT_EQ(WLAN_CliMsgProc(msg.data(), 0, 0, 0), 0u);
-    ASSERT_EQ(g_calls.size(), 1u);
-    EXPECT_EQ(g_calls[0].argc, 200u);
-}
+    ASSERT_EQ(g_calls.size(), 2u);
+    EXPECT_EQ(g_calls[1].first, 200u);
 
-TEST_F(ShellTest, TypedWordLengthLimit)
-{
+    // A typed word of 47 characters is matched; one of 48 abandons the line silently.
     const std::string word47(47, 'w');
-    ASSERT_EQ(WLAN_DBG_RegCmd(word47.c_str(), nullptr, nullptr, nullptr, nullptr, Recorder), 0u);
-    EXPECT_EQ(qztest::RunLine(word47), "");
-    EXPECT_EQ(g_calls.size(), 1u);
-
     g_calls.clear();
-    EXPECT_EQ(qztest::RunLine(word47 + "w"), "");  // 48 characters: abandoned silently
-    EXPECT_TRUE(g_calls.empty());
-    EXPECT_EQ(qzsim::LastWords().size(), 1u);
+    ASSERT_EQ(Reg(word47.c_str(), nullptr, nullptr, nullptr, Handler<'w', 0>), 0u);
+    EXPECT_EQ(qztest::RunLine(word47), "");
+    EXPECT_EQ(qztest::RunLine(word47 + "w"), "");
+    EXPECT_EQ(Called(), "w");
+    ASSERT_EQ(qzsim::LastWords().size(), 1u);
     EXPECT_EQ(qzsim::LastWords()[0].file, "wlan_debug");
-
     // A slot of 48 bytes without any NUL is not read past its end.
-    auto msg = qztest::MakeCliMsg(WLAN_CLI_MSG_TYPE_WLANCMD, {word47});
+    msg = qztest::MakeCliMsg(WLAN_CLI_MSG_TYPE_WLANCMD, {word47});
     memset(&msg[WLAN_CLI_MSG_WORDS_OFFSET], 'z', WLAN_DBG_KEYWORD_LEN);
     EXPECT_EQ(WLAN_CliMsgProc(msg.data(), 0, 0, 0), 0u);
-    EXPECT_EQ(qzsim::TakeConsole(), "");
+    EXPECT_EQ(qzsim::TakeConsole() + Called(), "");
     EXPECT_EQ(qzsim::LastWords().size(), 2u);
-}
-
-TEST_F(ShellTest, UsageLineAfterAFailedHandler)
-{
-    ASSERT_EQ(WLAN_DBG_RegCmd("fail", nullptr, nullptr, nullptr, "fail help\r\n", Recorder), 0u);
-    ASSERT_EQ(WLAN_DBG_RegCmd("?", nullptr, nullptr, nullptr, nullptr, Recorder), 0u);
-    g_result = 1;
-    EXPECT_EQ(qztest::RunLine("fail"), "\r\n[Usage]:fail help\r\n\r\n");
-    EXPECT_EQ(qztest::RunLine("?"), "");  // no help text: nothing more
-}
-
-TEST_F(ShellTest, HelpListsHelpTextsInTableOrder)
-{
-    ASSERT_EQ(WLAN_DBG_RegCmd("?", nullptr, nullptr, nullptr, nullptr, WLAN_DBG_HelpCmd), 0u);
-    ASSERT_EQ(WLAN_DBG_RegCmd("b", nullptr, nullptr, nullptr, "second\r\n", Recorder), 0u);
-    ASSERT_EQ(WLAN_DBG_RegCmd("a", nullptr, nullptr, nullptr, "first\r\n", Recorder), 0u);
-    const std::string expected =
-        "\r\n---------------- Help --------------\r\n[Usage]:second\r\n\r\n\r\n[Usage]:first\r\n\r\n\r\n";
-    EXPECT_EQ(qztest::RunLine("? x y"), expected);  // further words fall on wildcard slots
 }
 
 TEST_F(ShellTest, RegistrationRefusals)
 {
-    EXPECT_EQ(WLAN_DBG_RegCmd(nullptr, "x", nullptr, nullptr, nullptr, Recorder), 1u);
-    EXPECT_EQ(WLAN_DBG_RegCmd("x", nullptr, nullptr, nullptr, nullptr, nullptr), 1u);
-    EXPECT_EQ(WLAN_DBG_RegCmd("x", std::string(48, 'k').c_str(), nullptr, nullptr, nullptr, Recorder), 1u);
+    EXPECT_EQ(Reg(nullptr, "x", nullptr, nullptr, Handler<'x', 0>), 1u);
+    EXPECT_EQ(Reg("x", nullptr, nullptr, nullptr, nullptr), 1u);
+    EXPECT_EQ(Reg("x", std::string(48, 'k').c_str(), nullptr, nullptr, Handler<'x', 0>), 1u);
     EXPECT_EQ(g_stCmdTable.count, 0u);
     EXPECT_EQ(qzsim::LastWords().size(), 3u);
-
     for (uint32_t i = 0; i < WLAN_DBG_CMD_MAX; i++) {
-        std::string word = "cmd" + std::to_string(i);
-        ASSERT_EQ(WLAN_DBG_RegCmd(word.c_str(), nullptr, nullptr, nullptr, nullptr, Recorder), 0u);
+        ASSERT_EQ(Reg(("cmd" + std::to_string(i)).c_str(), nullptr, nullptr, nullptr, Handler<'c', 0>), 0u);
     }
-    EXPECT_EQ(WLAN_DBG_RegCmd("one-too-many", nullptr, nullptr, nullptr, nullptr, Recorder), 1u);
+    EXPECT_EQ(Reg("one-too-many", nullptr, nullptr, nullptr, Handler<'x', 0>), 1u);
     EXPECT_EQ(g_stCmdTable.count, WLAN_DBG_CMD_MAX);
     EXPECT_EQ(qztest::RunLine("cmd31"), "");
-    EXPECT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(Called(), "c");
 }
 
-TEST_F(ShellTest, EntryWithoutHandlerIsReported)
+TEST_F(ShellTest, MessageTypesAndAMissingTable)
 {
-    ASSERT_EQ(WLAN_DBG_RegCmd("x", nullptr, nullptr, nullptr, "help\r\n", Recorder), 0u);
-    g_stCmdTable.entries[0].handler = nullptr;  // only a foreign writer can do this
-    EXPECT_EQ(qztest::RunLine("x"), "No function to execute this command.\r\n\r\n");
-    EXPECT_EQ(qztest::CountLastWords("wlan_debug", 0xF7603002u), 1u);
-}
-
-TEST_F(ShellTest, MessageTypes)
-{
-    ASSERT_EQ(WLAN_DBG_RegCmd("x", nullptr, nullptr, nullptr, nullptr, Recorder), 0u);
+    ASSERT_EQ(Reg("x", nullptr, nullptr, nullptr, Handler<'x', 0>), 0u);
     for (uint32_t type : {0u, 148u, 150u, 1019u, 0xFFFFFFFFu}) {
         auto msg = qztest::MakeCliMsg(type, {"x"});
         EXPECT_EQ(WLAN_CliMsgProc(msg.data(), 0, 0, 0), 0u);
     }
-    EXPECT_TRUE(g_calls.empty());
     EXPECT_EQ(qzsim::TakeConsole(), "");
-
     auto wifi = qztest::MakeCliMsg(WLAN_CLI_MSG_TYPE_WIFICMD, {"x"});
     EXPECT_EQ(WLAN_CliMsgProc(wifi.data(), 7, 33, 44), 0u);
-    EXPECT_TRUE(g_calls.empty());
+    EXPECT_EQ(Called(), "");
     EXPECT_NE(qzsim::TakeConsole().find("type 1020 (33, 44)"), std::string::npos);
-}
 
-TEST_F(ShellTest, WithoutTableNothingIsFoundOrRegistered)
-{
+    // Without a table nothing is found or registered.
+    qzsim::ClearRecords();
     qztest::FreeCommandTable();
-    EXPECT_EQ(qztest::RunLine("show log"), "Can't find this command.\r\n\r\n");
-    EXPECT_EQ(WLAN_DBG_RegCmd("x", nullptr, nullptr, nullptr, nullptr, Recorder), 1u);
-
+    EXPECT_EQ(qztest::RunLine("x"), kNotFound);
+    EXPECT_EQ(Reg("x", nullptr, nullptr, nullptr, Handler<'x', 0>), 1u);
     qzsim::FailAlloc(1);
     EXPECT_EQ(WLAN_DBG_CmdInit(), 1u);
     EXPECT_EQ(g_stCmdTable.count, 0u);
     EXPECT_EQ(g_stCmdTable.entries, nullptr);
     EXPECT_EQ(qztest::CountLastWords("wlan_debug", 1), 2u);
-    EXPECT_EQ(qztest::RunLine("?"), "Can't find this command.\r\n\r\n");
+    EXPECT_EQ(qztest::RunLine("?"), kNotFound);
 }
 
 }  // namespace
