@@ -5,10 +5,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,13 +25,12 @@ void ReconcileByScan(const WLAN_AIR_USER_LIST_S &sample)
     for (uint32_t i = 0; i < WLAN_AIR_USER_MAX; i++) {
         if (users[i].isOnline != 1) continue;
         users[i].isOnline = 0;
-        const WLAN_AIR_USER_S *first = sample.users;
         const WLAN_AIR_USER_S *end = sample.users + sample.num;
         const WLAN_AIR_USER_S *hit = std::find_if(
-            first, end, [&](const WLAN_AIR_USER_S &s) { return strcmp(s.userMac, users[i].userMac) == 0; });
+            sample.users, end, [&](const WLAN_AIR_USER_S &s) { return strcmp(s.userMac, users[i].userMac) == 0; });
         if (hit != end) {
             WLAN_AirInterfaceUpdateOneUser(i, hit);
-            matched[hit - first] = true;
+            matched[hit - sample.users] = true;
             WLAN_AirInterfaceUserIdentify(i);
             continue;
         }
@@ -47,13 +44,6 @@ void ReconcileByScan(const WLAN_AIR_USER_LIST_S &sample)
     }
 }
 
-// What one way of reconciling leaves behind in a cycle.
-struct Outcome {
-    std::vector<std::string> traces;  // text only: the reference's own lines sit elsewhere
-    std::vector<std::string> reports;
-    std::string recordFile;
-};
-
 struct Station {
     std::string mac;
     bool present = false;
@@ -63,7 +53,6 @@ struct Station {
 };
 
 struct Churn {
-    const char *name;
     uint32_t seed;
     int stations;
     int cycles;
@@ -77,12 +66,12 @@ class MatchingCompareTest : public AirTest {
   protected:
     // Stations of asymmetric random MAC texts; every fifth one has a twin
     // that differs only in letter case.
-    void MakeStations(std::mt19937 &rng, int n)
+    void MakeStations(int n)
     {
         stations_.clear();
         while (static_cast<int>(stations_.size()) < n) {
             unsigned b[6];
-            for (auto &x : b) x = static_cast<unsigned>(rng() & 0xFF);
+            for (auto &x : b) x = static_cast<unsigned>(rng_() & 0xFF);
             char mac[18];
             snprintf(mac, sizeof(mac), "%02x:%02x:%02x:%02x:%02x:%02x", b[0] & 0xFE, b[1], b[2], b[3], b[4],
                      0xa0 + b[5] % 0x50);
@@ -100,13 +89,13 @@ class MatchingCompareTest : public AirTest {
     // One cycle of churn, then the sample the adapters would give: present
     // stations in their drifting order, some twice, at most the list's
     // capacity.
-    void NextSample(std::mt19937 &rng, const Churn &c, WLAN_AIR_USER_LIST_S *sample)
+    void NextSample(const Churn &c, WLAN_AIR_USER_LIST_S *sample)
     {
         static const uint64_t kRates[] = {0, 3000, kAtThreshold, kAboveThreshold, kAboveThreshold * 5};
-        auto chance = [&](int percent) { return static_cast<int>(rng() % 100) < percent; };
+        auto chance = [&](int percent) { return static_cast<int>(rng_() % 100) < percent; };
         // The adapters' order drifts: a few stations swap places per cycle.
         for (size_t k = 0; k < order_.size() / 20 + 1; k++) {
-            std::swap(order_[rng() % order_.size()], order_[rng() % order_.size()]);
+            std::swap(order_[rng_() % order_.size()], order_[rng_() % order_.size()]);
         }
         std::vector<Station *> listed;
         for (Station *s : order_) {
@@ -114,12 +103,12 @@ class MatchingCompareTest : public AirTest {
                 s->present = !s->present;
                 s->listedTwice = s->present && chance(c.twicePercent);
             }
-            if (chance(10)) s->bytesPerCycle = kRates[rng() % 5];
-            s->txBytes = chance(2) ? rng() % 100000 : s->txBytes + s->bytesPerCycle;  // rarely re-associated
+            if (chance(10)) s->bytesPerCycle = kRates[rng_() % 5];
+            s->txBytes = chance(2) ? rng_() % 100000 : s->txBytes + s->bytesPerCycle;  // rarely re-associated
             if (s->present) listed.push_back(s);
         }
         for (Station *s : order_) {
-            if (s->present && s->listedTwice) listed.insert(listed.begin() + rng() % listed.size(), s);
+            if (s->present && s->listedTwice) listed.insert(listed.begin() + rng_() % listed.size(), s);
         }
         *sample = WLAN_AIR_USER_LIST_S{};
         for (Station *s : listed) {
@@ -128,41 +117,36 @@ class MatchingCompareTest : public AirTest {
             snprintf(u.userMac, sizeof(u.userMac), "%s", s->mac.c_str());
             // The two records of a station differ, so taking the wrong one shows.
             u.rssi = -30 - static_cast<int32_t>(sample->num % 60);
-            u.powerSave = static_cast<uint8_t>(rng() % 3);
+            u.powerSave = static_cast<uint8_t>(rng_() % 3);
             u.txRate = 100 + sample->num;
-            u.rxRate = 50 + static_cast<uint32_t>(rng() % 900);
+            u.rxRate = 50 + static_cast<uint32_t>(rng_() % 900);
             u.txBytes = s->txBytes;
             sample->num++;
         }
     }
 
     // One way of reconciling on its own table, then the write step with a
-    // record file made anew, so it holds this cycle's lines only.
-    Outcome Run(WLAN_AIR_USER_LIST_S *table, const WLAN_AIR_USER_LIST_S &sample, bool byScan)
+    // record file made anew, so it holds this cycle's lines only. Its
+    // traces (text only: the reference's own lines sit elsewhere), reports
+    // and record file.
+    std::string Run(WLAN_AIR_USER_LIST_S *table, const WLAN_AIR_USER_LIST_S &sample, bool byScan)
     {
         g_pstAirUserTable = table;
         qzsim::ClearRecords();
-        if (byScan) {
-            ReconcileByScan(sample);
-        } else {
-            WLAN_AirInterfaceUpdateUsers(&sample);
-        }
+        byScan ? ReconcileByScan(sample) : WLAN_AirInterfaceUpdateUsers(&sample);
         wlan_air::isExist = 0;
         wlan_air::lineNum = 0;
         EXPECT_EQ(WLAN_AirInterfaceWriteUsers(), 0u);
         g_pstAirUserTable = nullptr;
-        Outcome o;
-        for (const auto &t : qzsim::Traces()) o.traces.push_back(t.file + " " + std::to_string(t.id) + " " + t.text);
+        std::string out;
+        for (const auto &t : qzsim::Traces()) out += t.file + " " + std::to_string(t.id) + " " + t.text + "\n";
         for (const auto &w : qzsim::LastWords()) {
-            o.reports.push_back(w.file + " " + std::to_string(w.code) + " " + std::to_string(w.value1));
+            out += w.file + " " + std::to_string(w.code) + " " + std::to_string(w.value1) + "\n";
         }
-        std::ifstream in(RecordFile(), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        o.recordFile = text.str();
-        return o;
+        return out + "--- record file\n" + qztest::ReadFile(RecordFile());
     }
 
+    std::mt19937 rng_;
     std::vector<Station> stations_;
     std::vector<Station *> order_;
 };
@@ -170,37 +154,35 @@ class MatchingCompareTest : public AirTest {
 TEST_F(MatchingCompareTest, IndexedMatchingBehavesAsAScanOfTheSample)
 {
     const Churn cases[] = {
-        {"few stations, heavy churn", 11, 20, 120, 30, 8, 0, false},
-        {"steady stations become anchors", 12, 60, 30, 60, 1, 0, false},
-        {"more stations than the list holds", 13, 300, 30, 50, 1, 0, false},
-        {"stations listed twice fill the table", 14, 200, 30, 50, 3, 15, true},
+        {11, 20, 120, 30, 8, 0, false},  // few stations, heavy churn
+        {12, 60, 30, 60, 1, 0, false},   // steady stations become anchors
+        {13, 300, 30, 50, 1, 0, false},  // more stations than the list holds
+        {14, 200, 30, 50, 3, 15, true},  // stations listed twice fill the table
     };
     qzsim::FixClock(1764900000, 0);
     auto indexed = std::make_unique<WLAN_AIR_USER_LIST_S>();
     auto scanned = std::make_unique<WLAN_AIR_USER_LIST_S>();
     auto sample = std::make_unique<WLAN_AIR_USER_LIST_S>();
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        std::mt19937 rng(c.seed);
-        MakeStations(rng, c.stations);
+        SCOPED_TRACE(c.seed);
+        rng_.seed(c.seed);
+        MakeStations(c.stations);
         *indexed = WLAN_AIR_USER_LIST_S{};
         *scanned = WLAN_AIR_USER_LIST_S{};
         size_t recordLines = 0;
         bool tableFull = false;
         for (int cycle = 0; cycle < c.cycles; cycle++) {
-            NextSample(rng, c, sample.get());
-            const Outcome a = Run(indexed.get(), *sample, false);
-            const Outcome b = Run(scanned.get(), *sample, true);
+            NextSample(c, sample.get());
+            const std::string a = Run(indexed.get(), *sample, false);
+            ASSERT_EQ(a, Run(scanned.get(), *sample, true)) << "cycle " << cycle;
             for (uint32_t i = 0; i < WLAN_AIR_USER_MAX; i++) {
                 ASSERT_EQ(memcmp(&indexed->users[i], &scanned->users[i], sizeof(WLAN_AIR_USER_S)), 0)
                     << "cycle " << cycle << " slot " << i << ": " << indexed->users[i].userMac << " / "
                     << scanned->users[i].userMac;
             }
-            ASSERT_EQ(a.traces, b.traces) << "cycle " << cycle;
-            ASSERT_EQ(a.reports, b.reports) << "cycle " << cycle;
-            ASSERT_EQ(a.recordFile, b.recordFile) << "cycle " << cycle;
-            recordLines += static_cast<size_t>(std::count(a.recordFile.begin(), a.recordFile.end(), '\n')) - 1;
-            for (const auto &t : a.traces) tableFull = tableFull || t.find("index 256") != std::string::npos;
+            const std::string file = a.substr(a.find("--- record file\n"));
+            recordLines += static_cast<size_t>(std::count(file.begin(), file.end(), '\n')) - 2;
+            tableFull = tableFull || a.find("index 256") < a.find("--- record file");
         }
         // The churn reached what it is meant to reach.
         EXPECT_GT(recordLines, 0u);

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@ namespace {
 constexpr char kHeader[] = WLAN_AIR_HEADER;
 constexpr time_t kCycleTime = 1764900000;  // 2025-12-05 02:00:00 UTC, 10:00:00 in the default zone
 constexpr char kTimeText[] = "2025-12-05 10:00:00";
+constexpr char kMac[] = "02:00:00:00:00:0a";
 
 class RecordFileTest : public AirTest {
   protected:
@@ -26,17 +26,15 @@ class RecordFileTest : public AirTest {
         Init();
     }
 
-    // Counts the lines of a text; every line must end in CR LF.
+    // The lines of a text; every line must end in CR LF.
     static std::vector<std::string> Lines(const std::string &text)
     {
         std::vector<std::string> lines;
-        size_t pos = 0;
-        while (pos < text.size()) {
-            size_t end = text.find("\r\n", pos);
+        for (size_t pos = 0, end; pos < text.size(); pos = end + 2) {
+            end = text.find("\r\n", pos);
             EXPECT_NE(end, std::string::npos) << "unterminated line at " << pos;
             if (end == std::string::npos) break;
             lines.push_back(text.substr(pos, end - pos));
-            pos = end + 2;
         }
         return lines;
     }
@@ -44,11 +42,11 @@ class RecordFileTest : public AirTest {
     // A record file of a process that already wrote `lines` lines.
     void PrepareFullFile(uint32_t lines)
     {
-        std::ofstream out(RecordFile(), std::ios::binary | std::ios::trunc);
-        out << kHeader;
         const std::string line = "xx:xx:xx:00:00:01 1      2025-12-05 09:00:00  -40  100M/100M     off\r\n";
         std::string block;
         for (int i = 0; i < 1000; i++) block += line;
+        std::ofstream out(RecordFile(), std::ios::binary | std::ios::trunc);
+        out << kHeader;
         for (uint32_t i = 0; i < lines / 1000; i++) out << block;
         for (uint32_t i = 0; i < lines % 1000; i++) out << line;
         wlan_air::isExist = 1;
@@ -58,13 +56,11 @@ class RecordFileTest : public AirTest {
     // Runs a shell command in the root; its standard output.
     std::string Shell(const std::string &cmd) const
     {
-        std::string full = "cd '" + root() + "' && " + cmd;
-        FILE *p = popen(full.c_str(), "r");
+        FILE *p = popen(("cd '" + root() + "' && " + cmd).c_str(), "r");
         EXPECT_NE(p, nullptr);
         std::string out;
         char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof(buf), p)) > 0) out.append(buf, n);
+        for (size_t n; (n = fread(buf, 1, sizeof(buf), p)) > 0;) out.append(buf, n);
         pclose(p);
         return out;
     }
@@ -74,15 +70,25 @@ class RecordFileTest : public AirTest {
         AddStation(mac, 0, 0);
         if (!staId.empty()) SetKey(mac, "staId", staId);
     }
+
+    // Station kMac known, in two anchor slots: two lines per write step.
+    void TwoAnchors()
+    {
+        AddKnownStation(kMac, "1");
+        PutAnchor(0, kMac, -40, 1, 1, 0);
+        PutAnchor(1, kMac, -40, 1, 1, 0);
+    }
+
+    static void RemoveStation()
+    {
+        std::string error;
+        ASSERT_TRUE(qzsim::RemoveStation(kMac, &error)) << error;
+    }
 };
 
 TEST_F(RecordFileTest, FirstCycleCreatesTheFileWithTheHeaderOnly)
 {
-    // What an earlier run of the process left is discarded.
-    {
-        std::ofstream old(RecordFile());
-        old << "old line\r\n";
-    }
+    std::ofstream(RecordFile()) << "old line\r\n";  // what an earlier run of the process left is discarded
     EXPECT_EQ(WLAN_AirInterfaceTimerProc(), 0u);
     EXPECT_EQ(qztest::ReadFile(RecordFile()), kHeader);
     EXPECT_EQ(std::string(kHeader).size(), 76u);
@@ -95,15 +101,14 @@ TEST_F(RecordFileTest, FirstCycleCreatesTheFileWithTheHeaderOnly)
 
 TEST_F(RecordFileTest, RecordLinesHaveTheFixedFormat)
 {
-    struct Case {
+    const struct {
         const char *mac;
         const char *staId;  // empty: the driver knows none
         int32_t rssi;
         uint32_t txRate, rxRate;
         uint8_t powerSave;
         const char *line;  // without CR LF; empty: no line written
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"00:11:22:33:44:55", "7", -45, 866, 300, 1, "xx:xx:xx:33:44:55 7      T  -45  866M/300M     on"},
         {"a0:b1:c2:D3:E4:F5", "123456", -100, 0, 0, 2, "xx:xx:xx:D3:E4:F5 123456 T  -100 0M/0M         off"},
         {"02:00:00:00:00:01", "4294967295", 5, 1, 2, 0, "xx:xx:xx:00:00:01 4294967295 T  5    1M/2M         off"},
@@ -120,12 +125,8 @@ TEST_F(RecordFileTest, RecordLinesHaveTheFixedFormat)
         AddKnownStation(c.mac, c.staId);
         PutAnchor(i++, c.mac, c.rssi, c.txRate, c.rxRate, c.powerSave);
         std::string line = c.line;
-        if (line.empty()) {
-            lost++;
-            continue;
-        }
-        line.replace(line.find(" T "), 3, std::string(" ") + kTimeText + " ");
-        expected += line + "\r\n";
+        lost += line.empty();
+        if (!line.empty()) expected += line.replace(line.find(" T "), 3, std::string(" ") + kTimeText + " ") + "\r\n";
     }
     EXPECT_EQ(WLAN_AirInterfaceWriteUsers(), 0u);
     EXPECT_EQ(qztest::ReadFile(RecordFile()), expected);
@@ -147,7 +148,6 @@ TEST_F(RecordFileTest, PackingInTheMiddleOfACycle)
     }
     EXPECT_EQ(WLAN_AirInterfaceWriteUsers(), 0u);
     EXPECT_EQ(wlan_air::lineNum, 2u);
-
     auto lines = Lines(qztest::ReadFile(RecordFile()));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0] + "\r\n", kHeader);
@@ -167,126 +167,96 @@ TEST_F(RecordFileTest, PackingInTheMiddleOfACycle)
 TEST_F(RecordFileTest, PackingFailures)
 {
     // The shell runs rm, tar, sed in this order.
-    struct Case {
+    const struct {
         CallFault fault;
         uint32_t result;
-        bool packed;  // archive made and file cut back
-    };
-    const Case cases[] = {
-        {{"rm fails: packing goes on", "SSP_ExecShellCmd", 0, 1}, 0, true},
-        {{"tar fails", "SSP_ExecShellCmd", 1, 2}, 1, false},
-        {{"sed fails", "SSP_ExecShellCmd", 2, 4}, 1, false},
-        {{"command cannot be formatted", "QZ_OS_CmdFormat", 1, -1}, 1, false},
+        size_t lines;  // in the record file afterwards, header included
+    } cases[] = {
+        {{"rm fails: packing goes on", "SSP_ExecShellCmd", 0, 1}, 0, 3},
+        {{"tar fails", "SSP_ExecShellCmd", 1, 2}, 1, 1 + WLAN_AIR_FILE_LINES},
+        {{"sed fails", "SSP_ExecShellCmd", 2, 4}, 1, 1 + WLAN_AIR_FILE_LINES},
+        {{"command cannot be formatted", "QZ_OS_CmdFormat", 1, -1}, 1, 1 + WLAN_AIR_FILE_LINES},
         // The cycle's first open passes, the one after packing fails.
-        {{"file cannot be reopened", "QZ_OS_Open", 1, -1}, 1, true},
+        {{"file cannot be reopened", "QZ_OS_Open", 1, -1}, 1, 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault.name);
         std::error_code ec;
         std::filesystem::remove(ArchiveFile(), ec);
         PrepareFullFile(WLAN_AIR_FILE_LINES);
-        AddKnownStation("02:00:00:00:00:0a", "1");
-        PutAnchor(0, "02:00:00:00:00:0a", -40, 1, 1, 0);
-        PutAnchor(1, "02:00:00:00:00:0a", -40, 1, 1, 0);
+        TwoAnchors();
         c.fault.Inject();
         EXPECT_EQ(WLAN_AirInterfaceWriteUsers(), c.result);
-        if (std::string(c.fault.call) == "QZ_OS_Open") {
-            EXPECT_EQ(wlan_air::lineNum, 0u);
-            EXPECT_EQ(qztest::ReadFile(RecordFile()), kHeader);
-        } else if (c.packed) {
-            EXPECT_EQ(wlan_air::lineNum, 2u);
-            EXPECT_EQ(Lines(qztest::ReadFile(RecordFile())).size(), 3u);
-        } else {
+        EXPECT_EQ(wlan_air::lineNum, c.lines - 1);
+        auto text = qztest::ReadFile(RecordFile());
+        EXPECT_EQ(Lines(text).size(), c.lines);
+        if (c.lines == 1) {
+            EXPECT_EQ(text, kHeader);
+        }
+        if (c.lines > 3) {
             // Nothing written; the next cycle with an anchor packs again.
-            EXPECT_EQ(wlan_air::lineNum, WLAN_AIR_FILE_LINES);
-            EXPECT_EQ(Lines(qztest::ReadFile(RecordFile())).size(), 1u + WLAN_AIR_FILE_LINES);
             EXPECT_EQ(WLAN_AirInterfaceWriteUsers(), 0u);
             EXPECT_EQ(wlan_air::lineNum, 2u);
             EXPECT_EQ(Lines(qztest::ReadFile(RecordFile())).size(), 3u);
         }
         EXPECT_TRUE(std::filesystem::exists(ArchiveFile()));
-        std::string error;
-        ASSERT_TRUE(qzsim::RemoveStation("02:00:00:00:00:0a", &error));
+        RemoveStation();
         qzsim::ClearFaults();
     }
 }
 
 TEST_F(RecordFileTest, FileFailures)
 {
-    struct Case {
+    const struct {
         CallFault fault;
         uint8_t isExist;  // before the cycle
         uint32_t result;
         uint8_t isExistAfter;
         uint32_t lineNumAfter;
-        const char *content;  // record file afterwards, "-" when absent
-    };
-    const std::string one = "xx:xx:xx:00:00:0a 1      " + std::string(kTimeText) + "  -40  1M/1M         off\r\n";
-    const std::string header = kHeader;
-    const std::vector<Case> cases = {
+        const char *content;  // record file afterwards: "-" absent, "" as before, "1" one line added
+    } cases[] = {
         {{"create fails", "QZ_OS_Creat", 0, -1}, 0, 1, 0, 5, "-"},
         {{"header cannot be written", "QZ_OS_Write", 0, -1}, 0, 1, 0, 5, ""},
         {{"open fails", "QZ_OS_Open", 0, -1}, 1, 1, 1, 5, ""},
         {{"one line cannot be written", "QZ_OS_Write", 0, -1}, 1, 0, 1, 6, "1"},
     };
+    const std::string header = kHeader;
+    const std::string one = "xx:xx:xx:00:00:0a 1      " + std::string(kTimeText) + "  -40  1M/1M         off\r\n";
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault.name);
         std::error_code ec;
         std::filesystem::remove(RecordFile(), ec);
-        if (c.isExist) {
-            std::ofstream(RecordFile(), std::ios::binary) << header;
-        }
+        if (c.isExist) std::ofstream(RecordFile(), std::ios::binary) << header;
         wlan_air::isExist = c.isExist;
         wlan_air::lineNum = 5;
-        AddKnownStation("02:00:00:00:00:0a", "1");
-        PutAnchor(0, "02:00:00:00:00:0a", -40, 1, 1, 0);
-        PutAnchor(1, "02:00:00:00:00:0a", -40, 1, 1, 0);
+        TwoAnchors();
         c.fault.Inject();
         EXPECT_EQ(WLAN_AirInterfaceWriteUsers(), c.result);
         EXPECT_EQ(wlan_air::isExist, c.isExistAfter);
         EXPECT_EQ(wlan_air::lineNum, c.lineNumAfter);
-        std::string content = c.content;
+        const std::string content = c.content;
         if (content == "-") {
             EXPECT_FALSE(std::filesystem::exists(RecordFile()));
         } else {
-            std::string expected = content.empty() ? (c.isExist ? header : "") : header + one;
-            EXPECT_EQ(qztest::ReadFile(RecordFile()), expected);
+            EXPECT_EQ(qztest::ReadFile(RecordFile()), content.empty() ? (c.isExist ? header : "") : header + one);
         }
         // The next cycle recovers.
         EXPECT_EQ(WLAN_AirInterfaceWriteUsers(), 0u);
         EXPECT_EQ(wlan_air::isExist, 1u);
-        std::string error;
-        ASSERT_TRUE(qzsim::RemoveStation("02:00:00:00:00:0a", &error));
+        RemoveStation();
     }
 }
 
 TEST_F(RecordFileTest, RemovedRecordFileStopsTheLogUntilRestart)
 {
-    AddKnownStation("02:00:00:00:00:0a", "1");
-    PutAnchor(0, "02:00:00:00:00:0a", -40, 1, 1, 0);
+    AddKnownStation(kMac, "1");
+    PutAnchor(0, kMac, -40, 1, 1, 0);
     EXPECT_EQ(WLAN_AirInterfaceTimerProc(), 0u);
     ASSERT_TRUE(std::filesystem::remove(RecordFile()));
     qzsim::ClearRecords();
     for (int i = 0; i < 3; i++) EXPECT_EQ(WLAN_AirInterfaceTimerProc(), 1u);
     EXPECT_FALSE(std::filesystem::exists(RecordFile()));
     EXPECT_EQ(CountLastWords(kUnit, 1), 6u);  // at the open and in the write step, each cycle
-}
-
-// ---- End to end -------------------------------------------------------------
-
-TEST_F(RecordFileTest, HeavyStationFillsTheFileThroughTheTimer)
-{
-    AddStation("02:00:00:00:00:0a", 1, kAboveThreshold);
-    SetKey("02:00:00:00:00:0a", "staId", "21");
-    SetKey("02:00:00:00:00:0a", "powerSave", "1");
-    AddStation("02:00:00:00:00:0b", 4, kAtThreshold);
-    qzsim::RunTimerCycles(20);
-    EXPECT_EQ(qztest::ReadFile(RecordFile()), kHeader);
-    qzsim::RunTimerCycles(3);
-    auto lines = Lines(qztest::ReadFile(RecordFile()));
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[3], "xx:xx:xx:00:00:0a 21     " + std::string(kTimeText) + "  -50  0M/0M         on");
-    EXPECT_EQ(wlan_air::lineNum, 3u);
 }
 
 }  // namespace

@@ -13,60 +13,56 @@ namespace {
 constexpr char kMacA[] = "00:11:22:33:44:55";
 constexpr char kMacB[] = "a0:b1:c2:d3:e4:f5";
 
-class SamplerTest : public AirTest {};
+class SamplerTest : public AirTest {
+  protected:
+    static void Remove(const std::string &mac)
+    {
+        std::string error;
+        ASSERT_TRUE(qzsim::RemoveStation(mac, &error)) << error;
+    }
 
-// ---- Start-up ----------------------------------------------------------------
-
-struct StartFailure {
-    const char *name;
-    const char *call;  // platform call made to fail; empty: an allocation
-    int allocNth;
-    uint32_t expected;
-    size_t lastWordsWithCode;  // reports carrying the expected code
+    // A fresh process and platform, for the next row of a table.
+    static void Restart()
+    {
+        qzsim::Reset();
+        ForgetState();
+    }
 };
 
 TEST_F(SamplerTest, StartUpFailureFreesEverythingAndPassesTheCodeOn)
 {
-    const StartFailure cases[] = {
-        {"table allocation", "", 1, 1, 1},
-        {"sample allocation", "", 2, 1, 1},
-        {"timer creation", "QZ_TIMER_CreateRealTimer", 0, 0xE0001234u, 2},
-        {"timer start", "QZ_TIMER_StartRealTimerD", 0, 0xE0005678u, 2},
-    };
+    const struct {
+        const char *call;  // empty: the allocation allocNth fails (the table, then the sample)
+        int allocNth;
+        uint32_t expected;
+        size_t reports;  // last words carrying the expected code
+    } cases[] = {{"", 1, 1, 1},
+                 {"", 2, 1, 1},
+                 {"QZ_TIMER_CreateRealTimer", 0, 0xE0001234u, 2},
+                 {"QZ_TIMER_StartRealTimerD", 0, 0xE0005678u, 2}};
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        qzsim::Reset();
-        ForgetState();
-        if (c.allocNth != 0) {
-            qzsim::FailAlloc(c.allocNth);
-        } else {
-            qzsim::FailCall(c.call, c.expected);
-        }
+        SCOPED_TRACE(std::string(c.call) + std::to_string(c.allocNth));
+        Restart();
+        *c.call ? qzsim::FailCall(c.call, c.expected) : qzsim::FailAlloc(c.allocNth);
         EXPECT_EQ(WLAN_InitAirInterface(), c.expected);
         EXPECT_EQ(g_pstAirUserTable, nullptr);
         EXPECT_EQ(g_pstAirUserSample, nullptr);
         EXPECT_EQ(g_airInterfaceTimer, 0u);
         EXPECT_EQ(qzsim::LiveBlocks(), 0u);
-        EXPECT_EQ(CountLastWords(kUnit, c.expected), c.lastWordsWithCode);
-        std::string debugLine = "WLAN_InitAirInterface fail";
-        if (c.allocNth == 0) debugLine += " " + std::to_string(c.expected);
+        EXPECT_EQ(CountLastWords(kUnit, c.expected), c.reports);
         auto lines = qzsim::WifiLogLines();
         ASSERT_EQ(lines.size(), 1u);
-        std::string text = lines[0].text;
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-        ASSERT_GE(text.size(), debugLine.size());
-        EXPECT_EQ(text.substr(text.size() - debugLine.size()), debugLine) << text;
-        // No timer runs: a cycle of the platform writes nothing.
-        qzsim::RunTimerCycles(1);
+        std::string text = lines[0].text.substr(0, lines[0].text.find_last_not_of("\r\n") + 1);
+        std::string code = *c.call ? " " + std::to_string(c.expected) : "";
+        EXPECT_TRUE(text.ends_with("WLAN_InitAirInterface fail" + code)) << text;
+        qzsim::RunTimerCycles(1);  // no timer runs: nothing is written
         EXPECT_FALSE(std::filesystem::exists(RecordFile()));
     }
 }
 
-// ---- Sampling -------------------------------------------------------------------
-
-TEST_F(SamplerTest, SampleReadsTheAdapterRecordsAtTheirOffsets)
+TEST_F(SamplerTest, SampleReadsTheAdapterRecordsAndACounterGoingBackwards)
 {
-    AddStation(kMacA, 1, 5000);
+    AddStation(kMacA, 1, 30000);
     SetKey(kMacA, "rssi", "-70");
     SetKey(kMacA, "txRate", "866");
     SetKey(kMacA, "rxRate", "300");
@@ -81,9 +77,18 @@ TEST_F(SamplerTest, SampleReadsTheAdapterRecordsAtTheirOffsets)
     EXPECT_EQ(u->txRate, 866u);
     EXPECT_EQ(u->rxRate, 300u);
     EXPECT_EQ(u->powerSave, 1u);  // the adapter's other three bytes are noise
-    EXPECT_EQ(u->txBytes, 0x123456789Aull + 5000);
+    EXPECT_EQ(u->txBytes, 0x123456789Aull + 30000);
     EXPECT_EQ(u->realTimeTxRate, 0u);  // a new user has no rate yet
     EXPECT_EQ(u->checkCount, 0u);
+    qzsim::RunTimerCycles(2);
+    // Re-associated: rate 0 for the cycle, and the new counter is the reference.
+    ASSERT_TRUE(qzsim::SetStationCounter(kMacA, 6000, &error));
+    const uint64_t expected[][2] = {{36000, 0}, {66000, 10}};  // txBytes, rate
+    for (const auto &e : expected) {
+        qzsim::RunTimerCycles(1);
+        EXPECT_EQ(Slot(kMacA)->txBytes, e[0]);
+        EXPECT_EQ(Slot(kMacA)->realTimeTxRate, e[1]);
+    }
 }
 
 TEST_F(SamplerTest, OnlyTheFirst256StationsInSsidOrderAreSampled)
@@ -95,26 +100,25 @@ TEST_F(SamplerTest, OnlyTheFirst256StationsInSsidOrderAreSampled)
         char mac[18];
         snprintf(mac, sizeof(mac), "02:00:00:00:%02x:%02x", i / 256, i % 256);
         macs.push_back(mac);
+        AddStation(mac, i < 128 ? 2 : (i < 256 ? 5 : 0), 1);
     }
-    for (int i = 0; i < 300; i++) AddStation(macs[i], i < 128 ? 2 : (i < 256 ? 5 : 0), 1);
     Init();
     qzsim::RunTimerCycles(2);
     EXPECT_EQ(SlotsInUse(), 256u);
     for (int i = 0; i < 300; i++) {
-        bool expected = i < 212 || i >= 256;  // SSID 0 (44), SSID 2 (128), then 84 of SSID 5
-        EXPECT_EQ(Slot(macs[i]) != nullptr, expected) << macs[i];
+        // SSID 0 (44), SSID 2 (128), then 84 of SSID 5
+        EXPECT_EQ(Slot(macs[i]) != nullptr, i < 212 || i >= 256) << macs[i];
     }
 }
 
 TEST_F(SamplerTest, FailedQueriesSkipTheirSsidOrStation)
 {
-    struct Case {
+    const struct {
         CallFault fault;
         std::vector<bool> sampled;  // A and B on SSID 0, C on SSID 1
         size_t reports;             // where it fails, and by the sampling loop
         uint32_t ssid;              // the SSID index the sampling loop reports
-    };
-    const std::vector<Case> cases = {
+    } cases[] = {
         {{"station count of SSID 0", "QZ_WLAN_GetIfAssociatedNum", 0, 0xE1}, {false, false, true}, 1, 0},
         {{"first station record", "WLAN_ADPT_GetIfAssociatedDevice", 0, 0xE2}, {false, true, true}, 1, 0},
         {{"statistics of C", "WLAN_GetStaStasByMac", 2, 0xE3}, {true, true, false}, 2, 1},
@@ -122,11 +126,8 @@ TEST_F(SamplerTest, FailedQueriesSkipTheirSsidOrStation)
     const char *macs[] = {"00:00:00:00:00:0a", "00:00:00:00:00:0b", "00:00:00:00:00:0c"};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fault.name);
-        qzsim::Reset();
-        ForgetState();
-        AddStation(macs[0], 0, 1);
-        AddStation(macs[1], 0, 1);
-        AddStation(macs[2], 1, 1);
+        Restart();
+        for (int i = 0; i < 3; i++) AddStation(macs[i], i / 2, 1);
         Init();
         c.fault.Inject();
         qzsim::RunTimerCycles(1);
@@ -136,14 +137,11 @@ TEST_F(SamplerTest, FailedQueriesSkipTheirSsidOrStation)
         ASSERT_FALSE(words.empty());
         EXPECT_EQ(words.back().code, static_cast<uint32_t>(c.fault.code));
         EXPECT_EQ(words.back().value1, c.ssid);
-        // The next cycle starts afresh.
-        qzsim::RunTimerCycles(1);
+        qzsim::RunTimerCycles(1);  // the next cycle starts afresh
         EXPECT_EQ(SlotsInUse(), 3u);
         ForgetState();
     }
 }
-
-// ---- Reconciliation -----------------------------------------------------------
 
 TEST_F(SamplerTest, TableFollowsStationsJoiningLeavingAndMoving)
 {
@@ -151,32 +149,29 @@ TEST_F(SamplerTest, TableFollowsStationsJoiningLeavingAndMoving)
     AddStation(kMacB, 4, kAboveThreshold);
     Init();
     qzsim::RunTimerCycles(5);
-    const int slotA = SlotIndex(kMacA);
-    const int slotB = SlotIndex(kMacB);
-    ASSERT_EQ(slotA, 0);
-    ASSERT_EQ(slotB, 1);
+    ASSERT_EQ(SlotIndex(kMacA), 0);
+    ASSERT_EQ(SlotIndex(kMacB), 1);
     EXPECT_EQ(Slot(kMacA)->checkCount, 4u);
 
     // Matching is by MAC only: another SSID keeps the slot and the count.
     SetKey(kMacA, "ssid", "5");
     qzsim::RunTimerCycles(1);
-    EXPECT_EQ(SlotIndex(kMacA), slotA);
+    EXPECT_EQ(SlotIndex(kMacA), 0);
     EXPECT_EQ(Slot(kMacA)->checkCount, 5u);
 
     // Leaving for one cycle frees the slot whole; returning starts afresh in
     // the lowest free slot.
-    std::string error;
-    ASSERT_TRUE(qzsim::RemoveStation(kMacA, &error)) << error;
+    Remove(kMacA);
     qzsim::RunTimerCycles(1);
     EXPECT_EQ(Slot(kMacA), nullptr);
-    const WLAN_AIR_USER_S &freed = g_pstAirUserTable->users[slotA];
+    const WLAN_AIR_USER_S &freed = g_pstAirUserTable->users[0];
     EXPECT_EQ(freed.userMac[0], '\0');
     EXPECT_EQ(freed.txBytes, 0u);
     EXPECT_EQ(freed.checkCount, 0u);
-    EXPECT_EQ(SlotIndex(kMacB), slotB);
+    EXPECT_EQ(SlotIndex(kMacB), 1);
     AddStation(kMacA, 0, kAboveThreshold);
     qzsim::RunTimerCycles(1);
-    EXPECT_EQ(SlotIndex(kMacA), slotA);
+    EXPECT_EQ(SlotIndex(kMacA), 0);
     EXPECT_EQ(Slot(kMacA)->checkCount, 0u);
 }
 
@@ -191,16 +186,13 @@ TEST_F(SamplerTest, StationsAreMatchedByExactMacText)
     EXPECT_EQ(SlotsInUse(), 3u);
     EXPECT_NE(Slot("aa:bb:cc:dd:ee:ff"), nullptr);
     EXPECT_NE(Slot("AA:BB:CC:DD:EE:FF"), nullptr);
-
     SetKey(kMacA, "inactive", "true");
     qzsim::RunTimerCycles(1);
     EXPECT_EQ(Slot(kMacA), nullptr);
     EXPECT_EQ(SlotsInUse(), 2u);
-
     // An empty sample frees every slot.
-    std::string error;
-    ASSERT_TRUE(qzsim::RemoveStation("aa:bb:cc:dd:ee:ff", &error));
-    ASSERT_TRUE(qzsim::RemoveStation("AA:BB:CC:DD:EE:FF", &error));
+    Remove("aa:bb:cc:dd:ee:ff");
+    Remove("AA:BB:CC:DD:EE:FF");
     qzsim::RunTimerCycles(1);
     EXPECT_EQ(SlotsInUse(), 0u);
 }
@@ -212,8 +204,7 @@ TEST_F(SamplerTest, MarkerArrayFailureKeepsTheTableAndStillWrites)
     qzsim::RunTimerCycles(2);
     const WLAN_AIR_USER_S before = *Slot(kMacA);
     ASSERT_EQ(before.realTimeTxRate, 1u);
-    std::string error;
-    ASSERT_TRUE(qzsim::RemoveStation(kMacA, &error));
+    Remove(kMacA);
     AddStation(kMacB, 0, 1);
     qzsim::FailAlloc(1);
     qzsim::ClearRecords();
@@ -228,7 +219,7 @@ TEST_F(SamplerTest, MarkerArrayFailureKeepsTheTableAndStillWrites)
 TEST_F(SamplerTest, FullTableStoresNothingAndTracesIndex256)
 {
     Init();
-    for (uint32_t i = 0; i < WLAN_AIR_USER_MAX; i++) g_pstAirUserTable->users[i].isOnline = 1;
+    for (auto &u : g_pstAirUserTable->users) u.isOnline = 1;
     WLAN_AIR_USER_S user{};
     snprintf(user.userMac, sizeof(user.userMac), "%s", kMacB);
     EXPECT_EQ(WLAN_AirInterfaceAddUser(&user, 0), WLAN_AIR_USER_MAX);
@@ -236,44 +227,38 @@ TEST_F(SamplerTest, FullTableStoresNothingAndTracesIndex256)
     for (const auto &u : g_pstAirUserTable->users) EXPECT_EQ(u.userMac[0], '\0');
 }
 
-// ---- Rate and anchor classification ------------------------------------------------
-
 TEST_F(SamplerTest, AnchorNeedsTwentyCyclesAboveTheThreshold)
 {
-    struct Case {
-        uint64_t bytesPerCycle;
-        int anchorCycle;  // cycle (from the one adding the station) that makes it an anchor; 0 never
-    };
-    const Case cases[] = {{kAboveThreshold, 21}, {kAtThreshold, 0}, {kAboveThreshold + 2999, 21}, {0, 0}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.bytesPerCycle);
-        qzsim::Reset();
-        ForgetState();
-        AddStation(kMacA, 0, c.bytesPerCycle);
-        Init();
-        for (int cycle = 1; cycle <= 45; cycle++) {
-            qzsim::RunTimerCycles(1);
-            const WLAN_AIR_USER_S *u = Slot(kMacA);
+    // One station each: bytes per cycle, and the cycle (from the one adding
+    // the station) that makes it an anchor; 0: never.
+    const std::pair<uint64_t, int> cases[] = {
+        {kAboveThreshold, 21}, {kAtThreshold, 0}, {kAboveThreshold + 2999, 21}, {0, 0}};
+    const char *macs[] = {"02:00:00:00:00:01", "02:00:00:00:00:02", "02:00:00:00:00:03", "02:00:00:00:00:04"};
+    for (int k = 0; k < 4; k++) AddStation(macs[k], 0, cases[k].first);
+    Init();
+    for (int cycle = 1; cycle <= 45; cycle++) {
+        qzsim::RunTimerCycles(1);
+        for (int k = 0; k < 4; k++) {
+            const int anchorCycle = cases[k].second;
+            const WLAN_AIR_USER_S *u = Slot(macs[k]);
             ASSERT_NE(u, nullptr);
-            bool anchor = c.anchorCycle != 0 && cycle >= c.anchorCycle;
-            ASSERT_EQ(u->isAnchor, anchor ? 1 : 0) << "cycle " << cycle;
-            uint32_t count = c.anchorCycle == 0 ? 0 : (anchor ? 20u : static_cast<uint32_t>(cycle - 1));
-            ASSERT_EQ(u->checkCount, count) << "cycle " << cycle;
+            bool anchor = anchorCycle != 0 && cycle >= anchorCycle;
+            ASSERT_EQ(u->isAnchor, anchor ? 1 : 0) << macs[k] << " cycle " << cycle;
+            uint32_t count = anchorCycle == 0 ? 0 : (anchor ? 20u : static_cast<uint32_t>(cycle - 1));
+            ASSERT_EQ(u->checkCount, count) << macs[k] << " cycle " << cycle;
         }
-        ForgetState();
     }
 }
 
 TEST_F(SamplerTest, AnchorIsLostAfterTwentyQuietCyclesAndAHeavyOneRestoresTheCount)
 {
-    // Each step: bytes per cycle for that cycle, then the expected state.
-    struct Step {
+    // Each step: bytes per cycle for that many cycles, then the expected state.
+    const struct {
         int cycles;
         uint64_t bytesPerCycle;
         uint32_t checkCount;
         uint8_t isAnchor;
-    };
-    const Step steps[] = {
+    } steps[] = {
         {21, kAboveThreshold, 20, 1}, {5, 0, 15, 1},           {1, kAboveThreshold, 20, 1}, {19, 0, 1, 1}, {1, 0, 0, 0},
         {1, kAboveThreshold, 1, 0},   {1, kAtThreshold, 0, 0},
     };
@@ -288,25 +273,6 @@ TEST_F(SamplerTest, AnchorIsLostAfterTwentyQuietCyclesAndAHeavyOneRestoresTheCou
         ASSERT_NE(u, nullptr);
         EXPECT_EQ(u->checkCount, s.checkCount);
         EXPECT_EQ(u->isAnchor, s.isAnchor);
-    }
-}
-
-TEST_F(SamplerTest, CounterGoingBackwardsGivesRateZeroAndBecomesTheReference)
-{
-    AddStation(kMacA, 0, 30000);
-    Init();
-    qzsim::RunTimerCycles(3);
-    std::string error;
-    ASSERT_TRUE(qzsim::SetStationCounter(kMacA, 6000, &error));  // re-associated
-    struct Expect {
-        uint64_t txBytes;
-        uint64_t rate;
-    };
-    const Expect expect[] = {{36000, 0}, {66000, 10}};
-    for (const auto &e : expect) {
-        qzsim::RunTimerCycles(1);
-        EXPECT_EQ(Slot(kMacA)->txBytes, e.txBytes);
-        EXPECT_EQ(Slot(kMacA)->realTimeTxRate, e.rate);
     }
 }
 

@@ -9,7 +9,7 @@
 namespace airtest {
 namespace {
 
-class StationChurnTest : public AirTest {};
+using StationChurnTest = AirTest;
 
 TEST_F(StationChurnTest, TableMatchesTheStationsAfterChurnUnderTheTimerThread)
 {

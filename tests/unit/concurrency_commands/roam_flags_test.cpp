@@ -10,7 +10,7 @@
 
 namespace {
 
-class RoamFlagsTest : public qztest::PlatformTest {};
+using RoamFlagsTest = qztest::PlatformTest;
 
 TEST_F(RoamFlagsTest, ReadersSeeWholeValuesWhileTheShellWrites)
 {
@@ -21,17 +21,16 @@ TEST_F(RoamFlagsTest, ReadersSeeWholeValuesWhileTheShellWrites)
     std::atomic<uint32_t> reads{0};
     std::thread reader([&] {
         while (!stop.load()) {
-            for (uint32_t index : {WLAN_ROAM_DEBUG_11K, WLAN_ROAM_DEBUG_11V}) {
-                uint32_t v = WRRM_DfxiIsRoamDisable(index);
-                if (v > 1) badAnswers++;
-            }
+            badAnswers +=
+                WRRM_DfxiIsRoamDisable(WLAN_ROAM_DEBUG_11K) > 1 || WRRM_DfxiIsRoamDisable(WLAN_ROAM_DEBUG_11V) > 1;
             reads++;
         }
     });
-    const char *lines[] = {"debug roam 11k disable", "debug roam 11v disable", "debug roam 11k clear",
-                           "debug roam 11v clear"};
     for (int round = 0; round < 200; round++) {
-        for (const char *line : lines) (void)qztest::RunLine(line);
+        for (const char *line :
+             {"debug roam 11k disable", "debug roam 11v disable", "debug roam 11k clear", "debug roam 11v clear"}) {
+            (void)qztest::RunLine(line);
+        }
     }
     // Let the reader overlap at least a little with the writes before stopping.
     while (reads.load() == 0) std::this_thread::yield();

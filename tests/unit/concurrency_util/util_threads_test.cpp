@@ -12,14 +12,11 @@
 
 namespace {
 
-class UtilThreadsTest : public qztest::PlatformTest {};
+using UtilThreadsTest = qztest::PlatformTest;
 
 TEST_F(UtilThreadsTest, TranscodingAndPasswordsFromSeveralThreads)
 {
-    struct Job {
-        std::string src, out;
-    };
-    const std::vector<Job> jobs = {
+    const std::pair<std::string, std::string> jobs[] = {
         {"plain ascii", "plain ascii"},
         {"ab\xD6\xD0\xCE\xC4", "ab\xE4\xB8\xAD\xE6\x96\x87"},
         {"\xA4\x40\xA4\x41", "\xE4\xB8\x80\xE4\xB9\x99"},
@@ -28,11 +25,11 @@ TEST_F(UtilThreadsTest, TranscodingAndPasswordsFromSeveralThreads)
     constexpr int kRounds = 40;
     std::atomic<int> wrong{0};
     std::vector<std::thread> threads;
-    for (size_t t = 0; t < jobs.size(); t++) {
-        threads.emplace_back([&, t] {
+    for (const auto &[src, expected] : jobs) {
+        threads.emplace_back([&] {
             for (int i = 0; i < kRounds; i++) {
                 char out[64] = {};
-                if (WLAN_ForceToEncodeUtf8(jobs[t].src.c_str(), out, sizeof(out)) != 0 || jobs[t].out != out) wrong++;
+                if (WLAN_ForceToEncodeUtf8(src.c_str(), out, sizeof(out)) != 0 || expected != out) wrong++;
                 char pwd[13] = {};
                 if (WLAN_GenerateRandPwd(12, pwd, sizeof(pwd)) != 0 || strlen(pwd) != 12) wrong++;
             }

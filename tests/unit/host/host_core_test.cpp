@@ -1,9 +1,12 @@
 // The host's front end: line checks, message packing, line execution and the
-// meta-command table, with a recording CLI entry and with the real library.
+// meta-command table, with a recording CLI entry and with the real library;
+// the station meta-commands, and the roam and topology lines they make the
+// stand-in WLAN service write.
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "../roam_topo/roam_topo_fixture.h"
 #include "host.h"
 #include "qz_platform.h"
 #include "qz_test.h"
@@ -191,7 +194,7 @@ TEST_F(HostCoreTest, DeliversCheckedLinesAndNothingElse)
     }
 }
 
-TEST_F(HostCoreTest, QuitAndHelpStayInTheHost)
+TEST_F(HostCoreTest, PlatformMetasDriveTheControlApiAndStayInTheHost)
 {
     Outcome quit = Execute(".quit", RecordingEntry);
     EXPECT_TRUE(quit.delivered);
@@ -200,29 +203,6 @@ TEST_F(HostCoreTest, QuitAndHelpStayInTheHost)
     for (const char *name : {".help", ".quit", ".feature NAME VALUE", ".cycles N", ".lastword", ".trace"}) {
         EXPECT_NE(help.out.find(name), std::string::npos) << name;
     }
-    EXPECT_TRUE(g_messages.empty());
-}
-
-TEST_F(HostCoreTest, RegisteredMetaGetsItsArgumentsAndUsage)
-{
-    std::vector<std::string> seen;
-    host::RegisterMeta("probe", "A [B]", "test probe", [&seen](const std::vector<std::string> &args, std::string *out) {
-        seen = args;
-        *out = "probe says " + std::to_string(args.size());
-        return args.size() == 2;
-    });
-    Outcome ok = Execute(".probe  one\ttwo", RecordingEntry);
-    EXPECT_TRUE(ok.delivered);
-    EXPECT_EQ(seen, (std::vector<std::string>{"one", "two"}));
-    EXPECT_EQ(ok.out, "probe says 2\n");
-    Outcome bad = Execute(".probe", RecordingEntry);
-    EXPECT_FALSE(bad.delivered);
-    EXPECT_EQ(bad.err, "probe says 0\nusage: .probe A [B]\n");
-    EXPECT_NE(Execute(".help", RecordingEntry).out.find(".probe A [B]"), std::string::npos);
-}
-
-TEST_F(HostCoreTest, PlatformMetasDriveTheControlApi)
-{
     int32_t before = QZ_Feature_IsSupportByFeatureName("FT_HOST_PROBE");
     Outcome feature = Execute(".feature FT_HOST_PROBE -7", RecordingEntry);
     EXPECT_TRUE(feature.delivered);
@@ -237,20 +217,69 @@ TEST_F(HostCoreTest, PlatformMetasDriveTheControlApi)
     EXPECT_EQ(Execute(".trace clear", RecordingEntry).out, "[141] wlan_probe:13 probe 5\n1 trace line\n");
     EXPECT_EQ(Execute(".trace", RecordingEntry).out, "0 trace lines\n");
     EXPECT_EQ(Execute(".cycles 3", RecordingEntry).out, "ran 3 timer cycles\n");
+    EXPECT_TRUE(g_messages.empty());
 }
 
-TEST_F(HostCoreTest, RealLibraryAnswersAndRefusedLinesNeverReachIt)
+TEST_F(HostCoreTest, StationMetasChangeTheStationsOrAreRefused)
 {
-    ASSERT_EQ(WLAN_CMD_LogInit(), 0u);
-    ASSERT_EQ(WLAN_DBG_CmdInit(), 0u);
-    EXPECT_NE(Execute("show log", WLAN_CliMsgProc).out.find("wlancmd show log success!"), std::string::npos);
-    EXPECT_NE(Execute("clear log", WLAN_CliMsgProc).out.find("wlancmd clear log success"), std::string::npos);
-    // Sent unchecked, a 48-character word would make the dispatcher record a failure.
-    qzsim::ClearRecords();
-    Outcome refused = Execute("show " + std::string(48, 'w'), WLAN_CliMsgProc);
-    EXPECT_FALSE(refused.delivered);
-    EXPECT_EQ(refused.out, "");
-    EXPECT_TRUE(qzsim::LastWords().empty());
+    const struct {
+        const char *line;
+        bool ok;
+        const char *answer;    // contained in the output (ok) or the error
+        const char *stations;  // .stations afterwards, first line
+    } steps[] = {
+        {".stations", true, "no associated station", ""},
+        {".station add 02:11:22:33:44:55 4", true, "joined SSID 4 (0 bytes per cycle)",
+         "02:11:22:33:44:55 ssid 4 rssi -50 txRate 0 rxRate 0 powerSave 0 bytesPerCycle 0 staId none txBytes 0"},
+        {".station add 02:11:22:33:44:55 5", false, "refused: station 02:11:22:33:44:55 exists", "ssid 4 "},
+        {".station add 02:11:22:33:44 5", false, "mac: required, a MAC address", "ssid 4 "},
+        {".station add 02:11:22:33:44:66 x", false, "SSID \"x\" is not a number", "ssid 4 "},
+        {".station set 02:11:22:33:44:55 staId 7", true, "staId = 7", "staId 7 "},
+        {".station set 02:11:22:33:44:55 inactive true", true, "inactive = true", " inactive "},
+        {".station set 02:11:22:33:44:55 rssi 3", false, "rssi: out of range", "rssi -50 "},
+        {".station set 02:11:22:33:44:55 mac 02:11:22:33:44:56", false, "cannot change", "02:11:22:33:44:55 "},
+        {".station set 02:11:22:33:44:55 staId none", true, "staId = none", "staId none "},
+        {".station set 02:11:22:33:44:55 bytesPerCycle 12x", false, "must be an integer", "bytesPerCycle 0 "},
+        {".station del 02:11:22:33:44:56", false, "no station 02:11:22:33:44:56", "02:11:22:33:44:55 "},
+        {".station move 02:11:22:33:44:55", false, "usage: .station add MAC SSID", "02:11:22:33:44:55 "},
+        {".station del 02:11:22:33:44:55", true, "02:11:22:33:44:55 left", ""},
+    };
+    for (const auto &s : steps) {
+        SCOPED_TRACE(s.line);
+        Outcome o = Execute(s.line, nullptr);
+        EXPECT_EQ(o.delivered, s.ok);
+        EXPECT_NE((s.ok ? o.out : o.err).find(s.answer), std::string::npos) << o.out << o.err;
+        std::string listed = qzsim::DescribeStations();
+        EXPECT_NE(listed.find(s.stations), std::string::npos) << listed;
+        if (*s.stations == '\0') {
+            EXPECT_EQ(listed, "");
+        }
+    }
+}
+
+using StationRoamTest = roamtest::SharedLibraryTest;
+
+TEST_F(StationRoamTest, JoinMoveAndLeaveWriteRoamAndTopologyLines)
+{
+    const std::string mac = "a1:b2:c3:d4:e5:f6";
+    for (const std::string &line :
+         {" add " + mac + " 2", " set " + mac + " rssi -40" /* not a move */,
+          " set " + mac + " ssid 2" /* the same SSID: not a move */, " set " + mac + " ssid 6"}) {
+        ASSERT_TRUE(Execute(".station" + line, WLAN_CliMsgProc).delivered) << line;
+    }
+    EXPECT_FALSE(Execute(".station set " + mac + " ssid six", WLAN_CliMsgProc).delivered);  // refused: nothing written
+    ASSERT_TRUE(Execute(".station del " + mac, WLAN_CliMsgProc).delivered);
+    EXPECT_FALSE(Execute(".station del " + mac, WLAN_CliMsgProc).delivered);
+
+    EXPECT_EQ(RoamFile(),
+              "2026-03-07 09:05:03.007 [FBT][STA a1:b2:c3:d4:XX:XX][Band 2.4G][AP:0][MOVE START] ssid 2 -> ssid 6\n"
+              "2026-03-07 09:05:03.007 [FBT][STA a1:b2:c3:d4:XX:XX][Band 5G][AP:0][MOVE END] ssid 2 -> ssid 6\n");
+    std::string topology;  // the library keeps its file number for the life of the process
+    for (uint32_t n = 1; n <= WLAN_TOPO_FILE_COUNT; n++) topology += TopoFile(n);
+    EXPECT_EQ(topology,
+              "[2026-03-07 09:05:03] sta a1:b2:c3:d4:XX:XX joined ssid 2 (2.4G)\n"
+              "[2026-03-07 09:05:03] sta a1:b2:c3:d4:XX:XX moved from ssid 2 (2.4G) to ssid 6 (5G)\n"
+              "[2026-03-07 09:05:03] sta a1:b2:c3:d4:XX:XX left ssid 6 (5G)\n");
 }
 
 }  // namespace
