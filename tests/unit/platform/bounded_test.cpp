@@ -24,19 +24,32 @@ int CallVsnprintf(char *dest, size_t destMax, size_t count, const char *fmt, ...
 
 TEST(Bounded, StringCopiesFitOrFailEmpty)
 {
+    const char word[4] = {'a', 'b', 'c', 'd'};  // no terminator: the counted copy reads no more than its count
     struct Case {
+        char op;  // 'c' strcpy_s, 'n' strncpy_s of 4 bytes, 'a' strcat_s
         size_t destSize;
-        const char *src;
+        const char *before, *src;
         int expected;
         const char *result;
     } cases[] = {
-        {6, "hello", QZ_SIM_EOK, "hello"},  // exactly fits with its NUL
-        {5, "hello", QZ_SIM_ERANGE, ""},    // one byte short: empty, not "hell"
-        {1, "", QZ_SIM_EOK, ""},           {1, "a", QZ_SIM_ERANGE, ""}, {6, nullptr, QZ_SIM_EINVAL, ""},
+        {'c', 6, "", "hello", QZ_SIM_EOK, "hello"},  // exactly fits with its NUL
+        {'c', 5, "", "hello", QZ_SIM_ERANGE, ""},    // one byte short: empty, not "hell"
+        {'c', 1, "", "", QZ_SIM_EOK, ""},
+        {'c', 1, "", "a", QZ_SIM_ERANGE, ""},
+        {'c', 6, "", nullptr, QZ_SIM_EINVAL, ""},
+        {'n', 8, "", word, QZ_SIM_EOK, "abcd"},
+        {'n', 4, "", word, QZ_SIM_ERANGE, ""},
+        {'a', 8, "abc", "defg", QZ_SIM_EOK, "abcdefg"},
+        {'a', 8, "abcdefg", "h", QZ_SIM_ERANGE, ""},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.op << c.destSize << (c.src ? c.src : "(null)"));
         Guarded g(c.destSize);
-        EXPECT_EQ(strcpy_s(g.dest(), c.destSize, c.src), c.expected) << c.destSize;
+        strcpy(g.dest(), c.before);
+        int rc = c.op == 'c'   ? strcpy_s(g.dest(), c.destSize, c.src)
+                 : c.op == 'n' ? strncpy_s(g.dest(), c.destSize, c.src, 4)
+                               : strcat_s(g.dest(), c.destSize, c.src);
+        EXPECT_EQ(rc, c.expected);
         EXPECT_STREQ(g.dest(), c.result);
         EXPECT_TRUE(g.GuardsIntact());
     }
@@ -46,27 +59,8 @@ TEST(Bounded, StringCopiesFitOrFailEmpty)
     EXPECT_TRUE(zero.GuardsIntact());
 }
 
-TEST(Bounded, CountedCopyReadsNoMoreThanCount)
+TEST(Bounded, MemoryOperationsAndFormatters)
 {
-    const char word[4] = {'a', 'b', 'c', 'd'};  // no terminator
-    Guarded g(8);
-    EXPECT_EQ(strncpy_s(g.dest(), 8, word, 4), QZ_SIM_EOK);
-    EXPECT_STREQ(g.dest(), "abcd");
-    Guarded shortDest(4);
-    EXPECT_EQ(strncpy_s(shortDest.dest(), 4, word, 4), QZ_SIM_ERANGE);
-    EXPECT_STREQ(shortDest.dest(), "");
-    EXPECT_TRUE(g.GuardsIntact() && shortDest.GuardsIntact());
-}
-
-TEST(Bounded, ConcatenationAndMemoryOperations)
-{
-    Guarded g(8);
-    strcpy_s(g.dest(), 8, "abc");
-    EXPECT_EQ(strcat_s(g.dest(), 8, "defg"), QZ_SIM_EOK);
-    EXPECT_STREQ(g.dest(), "abcdefg");
-    EXPECT_EQ(strcat_s(g.dest(), 8, "h"), QZ_SIM_ERANGE);
-    EXPECT_STREQ(g.dest(), "");
-
     Guarded m(4);
     EXPECT_EQ(memcpy_s(m.dest(), 4, "12345", 5), QZ_SIM_ERANGE);
     EXPECT_EQ(memcmp(m.dest(), "\0\0\0\0", 4), 0);
@@ -75,22 +69,22 @@ TEST(Bounded, ConcatenationAndMemoryOperations)
     EXPECT_EQ(memset_s(m.dest(), 4, 'z', 5), QZ_SIM_ERANGE);
     EXPECT_EQ(memset_s(m.dest(), 4, 'y', 4), QZ_SIM_EOK);
     EXPECT_EQ(memcmp(m.dest(), "yyyy", 4), 0);
-    EXPECT_TRUE(g.GuardsIntact() && m.GuardsIntact());
-}
+    EXPECT_TRUE(m.GuardsIntact());
 
-TEST(Bounded, FormattersReportOverflow)
-{
     Guarded g(6);
     EXPECT_EQ(sprintf_s(g.dest(), 6, "%s", "hello"), 5);
     EXPECT_EQ(sprintf_s(g.dest(), 6, "%s", "hello!"), -1);
     EXPECT_STREQ(g.dest(), "");
     // The counted form answers the whole length on overflow and keeps nothing.
-    EXPECT_EQ(CallVsnprintf(g.dest(), 6, 6, "%d", 123456), 6);
-    EXPECT_STREQ(g.dest(), "");
-    EXPECT_EQ(CallVsnprintf(g.dest(), 6, 3, "%d", 1234), 4);
-    EXPECT_STREQ(g.dest(), "");
-    EXPECT_EQ(CallVsnprintf(g.dest(), 6, 6, "%d", 12345), 5);
-    EXPECT_STREQ(g.dest(), "12345");
+    struct Case {
+        size_t count;
+        int value, n;
+        const char *result;
+    } cases[] = {{6, 123456, 6, ""}, {3, 1234, 4, ""}, {6, 12345, 5, "12345"}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(CallVsnprintf(g.dest(), 6, c.count, "%d", c.value), c.n) << c.value;
+        EXPECT_STREQ(g.dest(), c.result);
+    }
     EXPECT_EQ(CallVsnprintf(nullptr, 6, 6, "x"), -1);
     EXPECT_TRUE(g.GuardsIntact());
 

@@ -11,14 +11,11 @@ namespace {
 
 using qzsim::json;
 
-class ProfileTest : public qztest::PlatformTest {};
+using ProfileTest = qztest::PlatformTest;
 
 TEST_F(ProfileTest, RefusalsNameTheKey)
 {
-    struct Case {
-        const char *profile;
-        const char *error;
-    } cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
         {R"([1, 2])", "profile: must be a JSON object"},
         {R"({"colour": 1})", "colour: unknown key"},
         {R"({"device": {"region": 2, "colour": "red"}})", "device.colour: unknown key"},
@@ -44,10 +41,10 @@ TEST_F(ProfileTest, RefusalsNameTheKey)
         {R"({"fitApMode": "1"})", "fitApMode: must be an integer"},
         {R"({"ownApInst": 256})", "ownApInst: out of range [0, 255]"},
     };
-    for (const auto &c : cases) {
+    for (const auto &[profile, expected] : cases) {
         std::string error;
-        EXPECT_FALSE(qzsim::LoadProfileJson(json::parse(c.profile), &error)) << c.profile;
-        EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.profile << " -> " << error;
+        EXPECT_FALSE(qzsim::LoadProfileJson(json::parse(profile), &error)) << profile;
+        EXPECT_EQ(error.rfind(expected, 0), 0u) << profile << " -> " << error;
     }
 }
 
@@ -81,29 +78,19 @@ TEST_F(ProfileTest, RefusedProfileLeavesTheLoadedOneWhole)
     EXPECT_EQ(after.tm_hour, 8);  // Asia/Shanghai at the epoch
 }
 
-TEST_F(ProfileTest, FileErrorsNameTheFile)
+TEST_F(ProfileTest, FileErrorsNameTheFileAndShippedProfilesLoad)
 {
-    const std::string broken = Under("/tmp/broken.json");
+    const std::string broken = Under("/tmp/broken.json"), bad = Under("/tmp/bad.json"), none = Under("/tmp/none.json");
     std::ofstream(broken) << R"({"wlan": {"radios": 2,)";
-    const std::string bad = Under("/tmp/bad.json");
     std::ofstream(bad) << R"({"wlan": {"radios": 9}})";
-    struct Case {
-        std::string file;
+    for (const auto &[file, expected] : {std::pair{none, "cannot read profile " + none},
+                                         {broken, broken + ": not valid JSON"},
+                                         {bad, bad + ": wlan.radios: out of range"}}) {
         std::string error;
-    } cases[] = {
-        {Under("/tmp/none.json"), "cannot read profile " + Under("/tmp/none.json")},
-        {broken, broken + ": not valid JSON"},
-        {bad, bad + ": wlan.radios: out of range"},
-    };
-    for (const auto &c : cases) {
-        std::string error;
-        EXPECT_FALSE(qzsim::LoadProfileFile(c.file, &error));
-        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+        EXPECT_FALSE(qzsim::LoadProfileFile(file, &error));
+        EXPECT_EQ(error.rfind(expected, 0), 0u) << error;
     }
-}
 
-TEST_F(ProfileTest, ShippedProfilesLoad)
-{
     size_t count = 0;
     for (const auto &entry : std::filesystem::directory_iterator(std::string(QZ_SOURCE_DIR) + "/profiles")) {
         if (entry.path().extension() != ".json") continue;

@@ -4,18 +4,16 @@
 #include <cstring>
 #include <string>
 
+#include "qz_guarded.h"
 #include "qz_platform.h"
 #include "qz_test.h"
 
 namespace {
 
-constexpr char kGuard = '#';
-
 TEST(ScanfText, TextFitsOrFails)
 {
     struct Case {
-        const char *input;
-        const char *fmt;
+        const char *input, *fmt;
         unsigned size;
         int result;
         const char *text;  // what the destination holds after; null: untouched
@@ -33,19 +31,15 @@ TEST(ScanfText, TextFitsOrFails)
         {"abc", "%s", 0, -1, nullptr},
     };
     for (const auto &c : cases) {
-        std::string buf(48, kGuard);
-        char *dest = &buf[8];
-        int n = sscanf_s(c.input, c.fmt, dest, c.size);
-        std::string where = std::string(c.input) + " " + c.fmt;
-        EXPECT_EQ(n, c.result) << where;
+        SCOPED_TRACE(std::string(c.input) + " " + c.fmt);
+        qztest::Guarded g(c.size);
+        EXPECT_EQ(sscanf_s(c.input, c.fmt, g.dest(), c.size), c.result);
+        EXPECT_TRUE(g.GuardsIntact());
         if (c.text == nullptr) {
-            EXPECT_EQ(buf, std::string(48, kGuard)) << where;
-            continue;
+            EXPECT_TRUE(g.Untouched());
+        } else {
+            EXPECT_EQ(std::string(g.dest(), strcmp(c.fmt, "%c") == 0 ? 1 : strnlen(g.dest(), c.size)), c.text);
         }
-        size_t len = strcmp(c.fmt, "%c") == 0 ? 1 : strnlen(dest, c.size);
-        EXPECT_EQ(std::string(dest, len), c.text) << where;
-        EXPECT_EQ(buf.substr(0, 8), std::string(8, kGuard)) << where;
-        EXPECT_EQ(buf.substr(8 + c.size), std::string(40 - c.size, kGuard)) << where;
     }
 }
 

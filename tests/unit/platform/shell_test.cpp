@@ -18,9 +18,7 @@ uint32_t RunShell(const char *command)
 TEST_F(ShellCommand, AbsolutePathsAreMappedBelowTheRoot)
 {
     struct Case {
-        const char *command;
-        const char *file;  // below the root
-        const char *content;
+        const char *command, *file, *content;  // the file below the root
     } cases[] = {
         {"echo one > /var/a", "/var/a", "one\n"},
         {"/bin/echo two >/var/b", "/var/b", "two\n"},

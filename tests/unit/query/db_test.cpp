@@ -12,16 +12,13 @@ namespace {
 using qztest::Guarded;
 using qztest::QueryTest;
 
-constexpr uint32_t kAppendFault = 0x0BAD0001;
-
 TEST_F(QueryTest, ListsReferToTheCallersValuesInPlace)
 {
     WLAN_DB_KEY_S keys[3] = {{0x101, 7}, {0x102, 8}, {0x103, 9}};
     uint32_t handle = 0;
     ASSERT_EQ(WLAN_DB_AllocAppendKeyList(&handle, keys, 3), 0u);
     auto list = qzsim::XmlDbList(handle);
-    ASSERT_TRUE(list.has_value());
-    ASSERT_EQ(list->size(), 3u);
+    ASSERT_TRUE(list && list->size() == 3);
     for (int i = 0; i < 3; i++) {
         EXPECT_EQ((*list)[i].id, keys[i].uiParaId);
         EXPECT_EQ((*list)[i].type, WLAN_DB_TYPE_UINT32);  // keys are always 32-bit values
@@ -34,8 +31,7 @@ TEST_F(QueryTest, ListsReferToTheCallersValuesInPlace)
     WLAN_DB_PARA_S paras[2] = {{0x201, &number, WLAN_DB_TYPE_UINT32}, {0x202, text, WLAN_DB_TYPE_STRING}};
     ASSERT_EQ(WLAN_DB_AllocAppendParaList(&handle, paras, 2), 0u);
     list = qzsim::XmlDbList(handle);
-    ASSERT_TRUE(list.has_value());
-    ASSERT_EQ(list->size(), 2u);
+    ASSERT_TRUE(list && list->size() == 2);
     EXPECT_EQ((*list)[1].id, 0x202u);
     EXPECT_EQ((*list)[1].type, WLAN_DB_TYPE_STRING);
     EXPECT_EQ((*list)[1].value, text);
@@ -55,33 +51,28 @@ TEST_F(QueryTest, FailedBuildReleasesTheListAndReportsTheElement)
     WLAN_DB_PARA_S paras[3] = {{0x201, &number, 1}, {0x202, &number, 6}, {0x203, &number, 1}};
     struct Case {
         bool keyList;
-        const char *fail;  // the platform call that fails
-        int skip;          // calls that pass first
-        uint32_t ret;
-        uint32_t values[4];  // of the last word
+        const char *fail;  // the platform call that fails, after `skip` calls that pass
+        int skip;
+        const char *words;
     } cases[] = {
-        {true, "QZ_XML_DBAppendAllParaToParaList", 1, kAppendFault, {1, 3, 0x102, 0}},
-        {false, "QZ_XML_DBAppendAllParaToParaList", 1, kAppendFault, {0x202, 6, 0, 0}},
-        {true, "QZ_XML_DBAllocParaList", 0, kAppendFault, {3, 0, 0, 0}},
+        {true, "QZ_XML_DBAppendAllParaToParaList", 1, "wlan_db 195887105 1 3 258\n"},   // element 1 of 3, id 0x102
+        {false, "QZ_XML_DBAppendAllParaToParaList", 1, "wlan_db 195887105 514 6 0\n"},  // id 0x202, type 6
+        {true, "QZ_XML_DBAllocParaList", 0, "wlan_db 195887105 3 0 0\n"},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.keyList << c.fail);
         qzsim::ClearRecords();
-        qzsim::FailCall(c.fail, c.ret, c.skip);
+        qzsim::FailCall(c.fail, 0x0BAD0001, c.skip);
         uint32_t handle = 0;
         uint32_t ret =
             c.keyList ? WLAN_DB_AllocAppendKeyList(&handle, keys, 3) : WLAN_DB_AllocAppendParaList(&handle, paras, 3);
-        EXPECT_EQ(ret, c.ret) << c.keyList << c.fail;
+        EXPECT_EQ(ret, 0x0BAD0001u);
         EXPECT_FALSE(qzsim::XmlDbList(handle).has_value());
         EXPECT_EQ(qzsim::XmlDbLiveLists(), 0u);
-        auto words = qzsim::LastWords();
-        ASSERT_EQ(words.size(), 1u);
-        EXPECT_EQ(words[0].file, "wlan_db");
-        EXPECT_EQ(words[0].code, c.ret);
-        EXPECT_EQ(words[0].value1, c.values[0]);
-        EXPECT_EQ(words[0].value2, c.values[1]);
-        if (c.keyList && c.skip == 1) {
-            EXPECT_EQ(words[0].value3, c.values[2]);
-            EXPECT_EQ(words[0].value4, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&keys[1].uiValue)));
+        EXPECT_EQ(Words(3), c.words);
+        if (c.keyList && c.skip == 1) {  // with the address of the key's value
+            EXPECT_EQ(qzsim::LastWords()[0].value4,
+                      static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&keys[1].uiValue)));
         }
     }
     uint32_t handle = 0;
@@ -96,10 +87,7 @@ TEST_F(QueryTest, DeliveredValuesAreAppliedThroughTheirRow)
     constexpr uint8_t kUnset = 0xAA;
     struct Case {
         const char *what;
-        uint32_t type;
-        uint32_t alwaysChanged;
-        uint32_t destSize;
-        uint32_t deliveredNumber;
+        uint32_t type, alwaysChanged, destSize, deliveredNumber;
         const char *deliveredText;
         uint8_t changed;
         const char *destText;  // type 6: what the destination then holds
@@ -117,45 +105,37 @@ TEST_F(QueryTest, DeliveredValuesAreAppliedThroughTheirRow)
         {"type 3, always changed", 3, 1, 4, 43, nullptr, 1, nullptr, 0, true},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
         qzsim::ClearRecords();
-        uint32_t oldNumber = 42;
-        const char *oldText = "old";
+        uint32_t oldNumber = 42, destNumber = 0;
         uint8_t changed = kUnset;
-        uint32_t destNumber = 0;
         Guarded destText(c.destSize);
-        void *dest = c.type == 6 ? static_cast<void *>(destText.dest()) : &destNumber;
-        const void *oldValue = c.type == 6 ? static_cast<const void *>(oldText) : &oldNumber;
+        bool text = c.type == 6;
         WLAN_DB_PARA_DESC_S table[2] = {
             {0x300, 1, 0, &oldNumber, nullptr, nullptr, 0},  // never selected
-            {0x301, c.type, c.alwaysChanged, oldValue, &changed, dest, c.destSize},
+            {0x301, c.type, c.alwaysChanged, text ? static_cast<const void *>("old") : &oldNumber, &changed,
+             text ? static_cast<void *>(destText.dest()) : &destNumber, c.destSize},
         };
-        const void *delivered = c.type == 6 ? static_cast<const void *>(c.deliveredText) : &c.deliveredNumber;
-        WLAN_DB_GetParaByCmo(0x301, delivered, table, 2);
-        EXPECT_EQ(changed, c.changed) << c.what;
-        EXPECT_EQ(destNumber, c.destNumber) << c.what;
-        EXPECT_TRUE(destText.GuardsIntact()) << c.what;
+        WLAN_DB_GetParaByCmo(0x301, text ? static_cast<const void *>(c.deliveredText) : &c.deliveredNumber, table, 2);
+        EXPECT_EQ(changed, c.changed);
+        EXPECT_EQ(destNumber, c.destNumber);
+        EXPECT_TRUE(destText.GuardsIntact());
         if (c.destText != nullptr) {
-            EXPECT_STREQ(destText.dest(), c.destText) << c.what;
+            EXPECT_EQ(destText.str(), c.destText);
         }
-        EXPECT_EQ(qzsim::LastWords().size(), c.reported ? 1u : 0u) << c.what;
+        EXPECT_EQ(qzsim::LastWords().size(), c.reported ? 1u : 0u);
     }
-}
 
-TEST_F(QueryTest, UnknownParameterTouchesNothing)
-{
+    // An unknown parameter, or none to look in, touches nothing.
     uint32_t oldNumber = 1, dest = 77, delivered = 2;
-    uint8_t changed = 0xAA;
+    uint8_t changed = kUnset;
     WLAN_DB_PARA_DESC_S table[1] = {{0x300, 1, 1, &oldNumber, &changed, &dest, 4}};
-    for (uint32_t count : {1u, 0u}) {
-        qzsim::ClearRecords();
-        WLAN_DB_GetParaByCmo(count == 0 ? 0x300 : 0x399, &delivered, table, count);
-        EXPECT_EQ(changed, 0xAA);
-        EXPECT_EQ(dest, 77u);
-        auto words = qzsim::LastWords();
-        ASSERT_EQ(words.size(), 1u);
-        EXPECT_EQ(words[0].code, 1u);
-        EXPECT_EQ(words[0].value1, count);
-    }
+    qzsim::ClearRecords();
+    WLAN_DB_GetParaByCmo(0x399, &delivered, table, 1);
+    WLAN_DB_GetParaByCmo(0x300, &delivered, table, 0);
+    EXPECT_EQ(changed, kUnset);
+    EXPECT_EQ(dest, 77u);
+    EXPECT_EQ(Words(2), "wlan_db 1 1 921\nwlan_db 1 0 768\n");
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "feature/wlan_feature_internal.h"
 #include "qz_guarded.h"
@@ -29,6 +28,19 @@ class QueryTest : public PlatformTest {
     {
         std::string error;
         ASSERT_TRUE(qzsim::LoadProfileJson(profile, &error)) << error;
+    }
+    // The last words recorded so far as "unit code value1 value2 ...", the
+    // first `values` values of each, one record a line.
+    static std::string Words(int values = 1)
+    {
+        std::string out;
+        for (const auto &lw : qzsim::LastWords()) {
+            const uint32_t v[] = {lw.value1, lw.value2, lw.value3, lw.value4};
+            out += lw.file + " " + std::to_string(lw.code);
+            for (int i = 0; i < values; i++) out += " " + std::to_string(v[i]);
+            out += "\n";
+        }
+        return out;
     }
 };
 

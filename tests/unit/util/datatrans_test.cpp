@@ -1,7 +1,6 @@
 // Hex and number transforms and the batch operations that stop at their
 // first failure.
 #include <cstring>
-#include <ctime>
 
 #include "qz_sim_bounded.h"
 #include "util_test.h"
@@ -14,35 +13,26 @@ class DataTransTest : public qztest::PlatformTest {};
 
 constexpr char kUnit[] = "wlan_datatrans_api";
 
-TEST_F(DataTransTest, HexDigits)
+TEST_F(DataTransTest, HexDigitsTextAndBytes)
 {
-    struct Case {
-        char in, out;
-        bool refused;
-    } cases[] = {
-        {'0', 0, false},  {'9', 9, false},  {'A', 10, false}, {'F', 15, false},       {'@', 9, false},  // 0x3A-0x40 too
-        {'G', 'G', true}, {'a', 'a', true}, {'/', '/', true}, {'\x80', '\x80', true},
-    };
-    for (const auto &c : cases) {
+    // A refused character is left as it is (no accepted one maps to itself).
+    const char digits[][2] = {{'0', 0},   {'9', 9},   {'A', 10},  {'F', 15},       {'@', 9},  // 0x3A-0x40 too
+                              {'G', 'G'}, {'a', 'a'}, {'/', '/'}, {'\x80', '\x80'}};
+    for (const auto &d : digits) {
         qzsim::ClearRecords();
-        char ch = c.in;
+        char ch = d[0];
         WLAN_HexToInt(&ch);
-        EXPECT_EQ(ch, c.out) << c.in;
-        EXPECT_EQ(qztest::CountLastWords(kUnit, 1), c.refused ? 1u : 0u) << c.in;
+        EXPECT_EQ(ch, d[1]) << d[0];
+        EXPECT_EQ(qztest::CountLastWords(kUnit, 1), d[0] == d[1] ? 1u : 0u) << d[0];
     }
-    EXPECT_EQ(QZ_WLAN_IsValidHex(""), 0u);
-    EXPECT_EQ(QZ_WLAN_IsValidHex("09afAF"), 0u);
+    EXPECT_EQ(QZ_WLAN_IsValidHex("") + QZ_WLAN_IsValidHex("09afAF"), 0u);
     EXPECT_EQ(QZ_WLAN_IsValidHex("12G"), 1u);
-}
 
-TEST_F(DataTransTest, HexTextAndBytes)
-{
     const uint8_t bytes[] = {0x0A, 0xFF, 0x10, 0x9C};
     Dest text(9);
     uint32_t len = 99;
     EXPECT_EQ(WLAN_HexIntToStr(bytes, 3, text.dest(), &len), 0u);
-    EXPECT_EQ(text.str(), "0AFF10");
-    EXPECT_EQ(len, 6u);
+    EXPECT_EQ(text.str() + "/" + std::to_string(len), "0AFF10/6");
     WLAN_HexToStr(text.dest(), 0, bytes, 4, 2);  // the smaller of count and limit
     EXPECT_EQ(text.str(), "0AFF");
     EXPECT_TRUE(text.GuardsIntact());
@@ -50,22 +40,21 @@ TEST_F(DataTransTest, HexTextAndBytes)
     struct Case {
         const char *text;
         uint32_t len, rc;
-        std::vector<uint8_t> bytes;
+        std::string bytes;  // refused: the destination untouched
     } cases[] = {
-        {"0AFF10", 6, 0, {0x0A, 0xFF, 0x10}},
-        {"0a", 2, 0, {0x61}},  // the refused 'a' enters the sum with its code
-        {"a0", 2, 0, {0x10}},  // 0x61 * 16 cut to 8 bits
-        {"0AFF1", 5, 1, {}},
-        {"0", 1, 1, {}},
-        {"", 0, 1, {}},
+        {"0AFF10", 6, 0, "\x0A\xFF\x10"},
+        {"0a", 2, 0, "\x61"},  // the refused 'a' enters the sum with its code
+        {"a0", 2, 0, "\x10"},  // 0x61 * 16 cut to 8 bits
+        {"0AFF1", 5, 1, "ZZZZ"},
+        {"0", 1, 1, "ZZZZ"},
+        {"", 0, 1, "ZZZZ"},
     };
     for (const auto &c : cases) {
         Dest dst(4);
         uint32_t count = 99;
         EXPECT_EQ(WLAN_HexStrToInt(c.text, c.len, dst.u(), &count), c.rc) << c.text;
         EXPECT_EQ(count, c.rc == 0 ? c.bytes.size() : 99u) << c.text;
-        std::string want = c.rc == 0 ? std::string(c.bytes.begin(), c.bytes.end()) : std::string(4, '\x5A');
-        EXPECT_EQ(dst.bytes().substr(0, want.size()), want) << c.text;
+        EXPECT_EQ(dst.bytes().substr(0, c.bytes.size()), c.bytes) << c.text;
         EXPECT_TRUE(dst.GuardsIntact());
     }
 
@@ -82,17 +71,10 @@ TEST_F(DataTransTest, TimeStampAndRate)
 {
     std::string error;
     ASSERT_TRUE(qzsim::LoadProfileJson({{"timezone", "UTC"}}, &error)) << error;
-    struct tm t = {};
-    t.tm_year = 2026 - 1900;
-    t.tm_mday = 5;
-    t.tm_hour = 13;
-    t.tm_min = 7;
-    t.tm_sec = 9;
-    qzsim::FixClock(timegm(&t), 0);
-    Dest dst(20);
+    qzsim::FixClock(1767618429, 0);  // 2026-01-05 13:07:09 UTC
+    Dest dst(20), small(19);
     EXPECT_EQ(WLAN_GetTime(dst.dest(), dst.size()), 0u);
     EXPECT_EQ(dst.str(), "2026_01_05_13_07_09");
-    Dest small(19);
     EXPECT_EQ(WLAN_GetTime(small.dest(), small.size()), 0u);
     EXPECT_EQ(qztest::CountLastWords(kUnit, 1), 1u);
     EXPECT_TRUE(dst.GuardsIntact() && small.GuardsIntact());
@@ -100,39 +82,35 @@ TEST_F(DataTransTest, TimeStampAndRate)
     struct Rate {
         uint64_t amount;
         uint32_t divisor, rate;
-    } rates[] = {
-        {1280000, 10, 1000},
-        {1280000, 0, 0},
-        {127, 1, 0},
-        {1ull << 39, 1, 0},  // 2^32 keeps its low 32 bits
-        {~0ull, 0xFFFFFFFFu, 0x2000000u},
-    };
+    } rates[] = {{1280000, 10, 1000},
+                 {1280000, 0, 0},
+                 {127, 1, 0},
+                 {1ull << 39, 1, 0} /* 2^32 keeps its low bits */,
+                 {~0ull, 0xFFFFFFFFu, 0x2000000u}};
     for (const auto &c : rates) EXPECT_EQ(WLAN_RateCalculator(c.amount, c.divisor), c.rate) << c.amount;
 }
 
 TEST_F(DataTransTest, BatchesStopAtTheFirstFailure)
 {
+    // Each fails at its item 1 and leaves item 2 alone.
     char a[4] = "", b[3] = "", c[8] = "old";
     const WLAN_STR_COPY_ITEM copies[] = {{a, 4, "abc", 0}, {b, 3, "toolong", 0}, {c, 8, "new", 0}};
     EXPECT_EQ(WLAN_TransformStrData(copies, 3), 1u);
-    EXPECT_STREQ(a, "abc");
-    EXPECT_STREQ(c, "old");
+    EXPECT_EQ(std::string(a) + "/" + c, "abc/old");
     EXPECT_EQ(utiltest::LastFailure().code, static_cast<uint32_t>(QZ_SIM_ERANGE));
-    EXPECT_EQ(utiltest::LastFailure().value1, 1u);  // the item's index
+    EXPECT_EQ(utiltest::LastFailure().value1, 1u);
 
     uint32_t v[3] = {7, 7, 7};
     const WLAN_STR_TO_UINT_ITEM toUint[] = {{"12", &v[0]}, {"34", &v[1]}, {"56", &v[2]}};
     qzsim::FailCall("QZ_OS_StrToUInt32", 0x4D, 1);
     EXPECT_EQ(WLAN_TransformStrToUint32(toUint, 3), 0x4Du);  // the conversion's own code
-    EXPECT_EQ(v[0], 12u);
-    EXPECT_EQ(v[2], 7u);
+    EXPECT_EQ(std::to_string(v[0]) + "/" + std::to_string(v[2]), "12/7");
     EXPECT_EQ(utiltest::LastFailure().value1, 1u);
 
     char s1[11], s2[10] = "old", s3[4] = "old";
     const WLAN_UINT_TO_STR_ITEM toStr[] = {{s1, 11, 4294967295u}, {s2, 10, 4294967295u}, {s3, 4, 5}};
     EXPECT_EQ(WLAN_TransformUint32ToStr(toStr, 3), 1u);  // ten digits and the NUL need 11
-    EXPECT_STREQ(s1, "4294967295");
-    EXPECT_STREQ(s3, "old");
+    EXPECT_EQ(std::string(s1) + "/" + s3, "4294967295/old");
     EXPECT_EQ(utiltest::LastFailure().value1, 1u);
 }
 

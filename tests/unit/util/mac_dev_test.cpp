@@ -19,7 +19,7 @@ class MacTest : public qztest::PlatformTest {
     }
 };
 
-TEST_F(MacTest, MacLogFormatUnderTheSwitch)
+TEST_F(MacTest, MacLogFormatsUnderTheSwitch)
 {
     struct Case {
         bool full;
@@ -36,6 +36,7 @@ TEST_F(MacTest, MacLogFormatUnderTheSwitch)
         {true, "aa:bb:cc:dd:ee:ff", 17, nullptr, QZ_SIM_ERANGE},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.full << c.mac << c.size);
         utiltest::ShowFullMac(c.full);
         qzsim::ClearRecords();
         Dest dst(c.size);
@@ -43,27 +44,23 @@ TEST_F(MacTest, MacLogFormatUnderTheSwitch)
         if (c.out != nullptr) {
             EXPECT_EQ(dst.str(), c.out);
         }
-        EXPECT_EQ(qzsim::LastWords().size(), c.out ? 0u : 1u) << c.mac;
-        EXPECT_EQ(qztest::CountLastWords("wlan_mac_api", c.code), c.out ? 0u : 1u) << c.mac;
+        EXPECT_EQ(qzsim::LastWords().size(), c.out ? 0u : 1u);
+        EXPECT_EQ(qztest::CountLastWords("wlan_mac_api", c.code), c.out ? 0u : 1u);
         EXPECT_TRUE(dst.GuardsIntact());
     }
-}
 
-TEST_F(MacTest, HexMacLogFormat)
-{
     const uint8_t mac[8] = {0xAA, 0x0B, 0xCC, 0x1D, 0xEE, 0x2F, 0x99, 0x88};
-    struct Case {
+    struct HexCase {
         bool full;
         uint32_t count, size;
         const char *out;  // null: refused, nothing written
-    } cases[] = {
-        {false, 6, 18, "AA:0B:CC:1D:XX:XX"},
-        {true, 6, 18, "AA:0B:CC:1D:EE:2F"},
-        {true, 8, 18, "AA:0B:CC:1D:EE:2F"},
-        {false, 5, 18, nullptr},
-        {false, 6, 17, nullptr},
-    };
-    for (const auto &c : cases) {
+    } hexCases[] = {{false, 6, 18, "AA:0B:CC:1D:XX:XX"},
+                    {true, 6, 18, "AA:0B:CC:1D:EE:2F"},
+                    {true, 8, 18, "AA:0B:CC:1D:EE:2F"},
+                    {false, 5, 18, nullptr},
+                    {false, 6, 17, nullptr}};
+    for (const auto &c : hexCases) {
+        SCOPED_TRACE(testing::Message() << c.full << c.count << c.size);
         utiltest::ShowFullMac(c.full);
         qzsim::ClearRecords();
         Dest dst(c.size);
@@ -118,46 +115,33 @@ class DevTest : public qztest::PlatformTest {
     }
 };
 
-TEST_F(DevTest, InterfaceMacText)
+TEST_F(DevTest, InterfaceMacAndBridgeAddress)
 {
     Dest dst(18);
     EXPECT_EQ(WLAN_GetIfMacStr("eth0", dst.dest(), dst.size()), 0u);
     EXPECT_EQ(dst.str(), "00:E0:4C:01:02:03");
-    EXPECT_TRUE(dst.GuardsIntact());
-
-    struct Case {
-        const char *ifName;
-        bool nullDest;
-        uint32_t size, rc;
-    } cases[] = {
-        {"wlan9", false, 18, 1},  // unknown interface
-        {nullptr, false, 18, WLAN_ERR_NULL_ARG},
-        {"br0", true, 18, WLAN_ERR_NULL_ARG},
-        {"br0", false, 17, 1},  // the converter judges the size
-    };
-    for (const auto &c : cases) EXPECT_EQ(WLAN_GetIfMacStr(c.ifName, c.nullDest ? nullptr : dst.dest(), c.size), c.rc);
-    EXPECT_EQ(qzsim::LastWords().size(), std::size(cases));
+    EXPECT_EQ(WLAN_GetIfMacStr("wlan9", dst.dest(), 18), 1u);  // unknown interface
+    EXPECT_EQ(WLAN_GetIfMacStr(nullptr, dst.dest(), 18), WLAN_ERR_NULL_ARG);
+    EXPECT_EQ(WLAN_GetIfMacStr("br0", nullptr, 18), WLAN_ERR_NULL_ARG);
+    EXPECT_EQ(WLAN_GetIfMacStr("br0", dst.dest(), 17), 1u);  // the converter judges the size
+    EXPECT_EQ(qzsim::LastWords().size(), 4u);
     qzsim::FailCall("QZ_OS_GetIfIpAndMac", 0x71);
     EXPECT_EQ(WLAN_GetIfMacStr("br0", dst.dest(), dst.size()), 1u);  // the query's code goes into the trace only
     EXPECT_EQ(qztest::CountLastWords("wlan_dev_api", 0x71), 1u);
-}
-
-TEST_F(DevTest, BridgeAddressInDottedOrder)
-{
-    Dest dst(16);
-    EXPECT_EQ(WLAN_GetBr0IP(dst.dest(), dst.size()), 0u);
-    EXPECT_EQ(dst.str(), "10.1.2.3");  // not 3.2.1.10
     EXPECT_TRUE(dst.GuardsIntact());
 
+    Dest ip(16);
+    EXPECT_EQ(WLAN_GetBr0IP(ip.dest(), ip.size()), 0u);
+    EXPECT_EQ(ip.str(), "10.1.2.3");  // not 3.2.1.10
     // A size of 0 or no destination is refused before any platform call.
     qzsim::FailCall("QZ_OS_GetIfIpAndMac", 0x66);
-    EXPECT_EQ(WLAN_GetBr0IP(dst.dest(), 0), 1u);
+    EXPECT_EQ(WLAN_GetBr0IP(ip.dest(), 0), 1u);
     EXPECT_EQ(WLAN_GetBr0IP(nullptr, 16), 1u);
-    EXPECT_EQ(WLAN_GetBr0IP(dst.dest(), dst.size()), 0x66u);  // the pending fault fires only now
+    EXPECT_EQ(WLAN_GetBr0IP(ip.dest(), ip.size()), 0x66u);  // the pending fault fires only now
     Dest small(8);
     EXPECT_EQ(WLAN_GetBr0IP(small.dest(), small.size()), 1u);  // the formatter's code
     EXPECT_EQ(utiltest::LastFailure().value1, 8u);
-    EXPECT_TRUE(small.GuardsIntact());
+    EXPECT_TRUE(ip.GuardsIntact() && small.GuardsIntact());
 }
 
 TEST_F(DevTest, FileAccess)

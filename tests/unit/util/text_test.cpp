@@ -18,7 +18,7 @@ class TextTest : public qztest::PlatformTest {
     std::string ShellLog() { return qztest::ReadFile(Under("/var/log/qzsim/shell.log")); }
 };
 
-TEST_F(TextTest, LocalMacAndOffsetCarries)
+TEST_F(TextTest, LocalMacOffsetCarriesAndChannelSort)
 {
     struct Case {
         const char *base;
@@ -43,10 +43,7 @@ TEST_F(TextTest, LocalMacAndOffsetCarries)
         EXPECT_EQ(qzsim::LastWords().size(), c.mac ? 0u : 1u);
         EXPECT_TRUE(dst.GuardsIntact());
     }
-}
 
-TEST_F(TextTest, SortChannels)
-{
     std::vector<uint8_t> ch = {149, 36, 6, 1, 36, 255, 0xAB};  // the last byte is outside the count
     QZ_WLAN_SortChannels(ch.data(), 6);
     EXPECT_EQ(ch, (std::vector<uint8_t>{1, 6, 36, 36, 149, 255, 0xAB}));
@@ -115,19 +112,15 @@ TEST_F(TextTest, JsonAddAndGetEachType)
     qzsim::JsonFree(child);  // the object holds its own copy
     EXPECT_EQ(qzsim::JsonValue(root)["c"], nlohmann::json({{"k", "v"}}));
 
-    int32_t got = 0;
+    int32_t got = 0, inner = 0;
     Dest s(5);
-    WLAN_JSON_ITEM intItem = {"n", &got, WLAN_JSON_TYPE_INT, 0};
-    WLAN_JSON_ITEM strItem = {"s", s.dest(), WLAN_JSON_TYPE_STRING, s.size()};
-    WLAN_JSON_ITEM objItem = {"o", nullptr, WLAN_JSON_TYPE_OBJECT, 0};
-    EXPECT_EQ(WLAN_GetJsonItem(root, &intItem), 0u);
-    EXPECT_EQ(got, -42);
-    EXPECT_EQ(WLAN_GetJsonItem(root, &strItem), 0u);
-    EXPECT_EQ(s.str(), "text");
-    ASSERT_EQ(WLAN_GetJsonItem(root, &objItem), 0u);
-    WLAN_JSON_ITEM inner = {"inner", &got, WLAN_JSON_TYPE_INT, 0};  // the member's handle is an object
-    EXPECT_EQ(WLAN_GetJsonItem(objItem.pValue, &inner), 0u);
-    EXPECT_EQ(got, 7);
+    WLAN_JSON_ITEM gets[] = {{"n", &got, WLAN_JSON_TYPE_INT, 0},
+                             {"s", s.dest(), WLAN_JSON_TYPE_STRING, s.size()},
+                             {"o", nullptr, WLAN_JSON_TYPE_OBJECT, 0}};
+    for (auto &item : gets) ASSERT_EQ(WLAN_GetJsonItem(root, &item), 0u) << item.pcKey;
+    WLAN_JSON_ITEM innerItem = {"inner", &inner, WLAN_JSON_TYPE_INT, 0};  // the member's handle is an object
+    EXPECT_EQ(WLAN_GetJsonItem(gets[2].pValue, &innerItem), 0u);
+    EXPECT_EQ(std::to_string(got) + "/" + s.str() + "/" + std::to_string(inner), "-42/text/7");
     EXPECT_TRUE(qzsim::LastWords().empty());
     qzsim::JsonFree(root);
 }

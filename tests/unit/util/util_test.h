@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "qz_guarded.h"
 #include "qz_test.h"
@@ -14,14 +13,6 @@
 namespace utiltest {
 
 using Dest = qztest::Guarded;
-
-// Last words recorded so far, as "unit:code" strings.
-inline std::vector<std::string> Failures()
-{
-    std::vector<std::string> out;
-    for (const auto &lw : qzsim::LastWords()) out.push_back(lw.file + ":" + std::to_string(lw.code));
-    return out;
-}
 
 // The last last-word record (the test asserts there is one).
 inline qzsim::LastWord LastFailure()
