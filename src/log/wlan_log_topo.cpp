@@ -138,6 +138,15 @@ __attribute__((noinline)) void AppendToCurrentFile(const char *line, bool write)
     TopoUnlock();
 }
 
+// The eleven fields, not the bytes: on 64-bit hosts the structure has padding
+// that a caller's copy need not have zeroed (the 32-bit target has none).
+bool IsAllZero(const struct tm *t)
+{
+    return t->tm_sec == 0 && t->tm_min == 0 && t->tm_hour == 0 && t->tm_mday == 0 && t->tm_mon == 0 &&
+           t->tm_year == 0 && t->tm_wday == 0 && t->tm_yday == 0 && t->tm_isdst == 0 && t->tm_gmtoff == 0 &&
+           t->tm_zone == nullptr;
+}
+
 // mktime of the first six fields only, so neither the day of week nor the
 // daylight-saving flag of the input counts. -1 when it does not convert.
 int64_t SecondsOf(const struct tm *in)
@@ -211,8 +220,7 @@ uint32_t WLAN_LogTimeCompare(const struct tm *first, const struct tm *second)
         WLAN_LAST_WORD(1, WLAN_TIME_INVALID, 0);
         return WLAN_TIME_INVALID;
     }
-    constexpr struct tm kZero = {};
-    if (memcmp(first, &kZero, sizeof(kZero)) == 0) {
+    if (IsAllZero(first)) {
         return WLAN_TIME_FIRST_ZERO;
     }
     int64_t a = SecondsOf(first);
