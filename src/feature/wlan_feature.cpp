@@ -26,7 +26,14 @@ static_assert(FtCache::is_always_lock_free, "a cache word must be a plain 32-bit
         cache.store(WLAN_FT_NOT_ASKED, std::memory_order_relaxed);
     }
     int32_t answer = QZ_Feature_IsSupportByFeatureName(name);
-    cache.store(answer, std::memory_order_relaxed);
+    if (refresh != 0) {
+        cache.store(answer, std::memory_order_relaxed);
+    } else {
+        // A reader's answer can predate a refresh that ran meanwhile: it only
+        // fills a word still unasked, so the refresh's newer answer is kept.
+        int32_t unasked = WLAN_FT_NOT_ASKED;
+        (void)cache.compare_exchange_strong(unasked, answer, std::memory_order_relaxed);
+    }
     return answer == kFtSupported ? 1u : 0u;
 }
 
