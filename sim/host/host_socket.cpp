@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <system_error>
@@ -127,7 +128,9 @@ void Refuse(int fd, int wakeFd, const std::string &message)
 
 struct SocketServer::Connection {
     int fd = -1;
-    bool done = false;  // guarded by SocketServer::mu_
+    // Set without the lock, so that a finished connection stops counting as
+    // served at once even while others hold it.
+    std::atomic<bool> done{false};
     std::thread thread;
 };
 
@@ -233,7 +236,7 @@ void SocketServer::Stop()
         // read is cut off after a grace period.
         std::unique_lock<std::mutex> lock(mu_);
         auto allDone = [this] {
-            return std::all_of(connections_.begin(), connections_.end(), [](const auto &c) { return c->done; });
+            return std::all_of(connections_.begin(), connections_.end(), [](const auto &c) { return c->done.load(); });
         };
         if (!doneCv_.wait_for(lock, std::chrono::milliseconds(kStopGraceMs), allDone)) {
             for (auto &conn : connections_) {
@@ -302,25 +305,28 @@ void SocketServer::AcceptLoop()
 // process or cgroup limit), so it is retried while other connections end.
 std::string SocketServer::StartServing(const std::shared_ptr<Connection> &conn)
 {
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        // Finished connections not yet joined do not count: only clients still served.
+        size_t active = static_cast<size_t>(
+            std::count_if(connections_.begin(), connections_.end(), [](const auto &c) { return !c->done; }));
+        if (active >= kMaxConnections) return "too many clients at once";
+    }
+    // Created outside the lock: creation can be slow (much slower under a
+    // thread checker), and finishing connections take the lock to notify.
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kThreadWaitMs);
     while (true) {
-        {
-            std::lock_guard<std::mutex> lock(mu_);
-            // Finished connections not yet joined do not count: only clients still served.
-            size_t active = static_cast<size_t>(
-                std::count_if(connections_.begin(), connections_.end(), [](const auto &c) { return !c->done; }));
-            if (active >= kMaxConnections) return "too many clients at once";
-            try {
-                conn->thread = std::thread([this, conn] { Serve(conn); });
-                connections_.push_back(conn);
-                return "";
-            } catch (const std::system_error &) {
-                // no thread to be had right now: wait below
-            }
+        try {
+            conn->thread = std::thread([this, conn] { Serve(conn); });
+            break;
+        } catch (const std::system_error &) {
+            Reap(false);  // no thread to be had right now: let others end first
+            if (MsUntil(deadline) == 0 || WaitWoken(wakeFds_[0], kThreadRetryMs)) return "no thread for the client";
         }
-        Reap(false);
-        if (MsUntil(deadline) == 0 || WaitWoken(wakeFds_[0], kThreadRetryMs)) return "no thread for the client";
     }
+    std::lock_guard<std::mutex> lock(mu_);
+    connections_.push_back(conn);  // only this thread adds, and Stop joins it first
+    return "";
 }
 
 void SocketServer::Serve(const std::shared_ptr<Connection> &conn)
@@ -368,8 +374,8 @@ void SocketServer::Serve(const std::shared_ptr<Connection> &conn)
         if (alive) (void)SendFrame(fd, kFrameStatus, std::string(1, delivered ? '\0' : '\1'));
     }
     shutdown(fd, SHUT_RDWR);  // the client sees the end now; Reap closes the descriptor
-    std::lock_guard<std::mutex> lock(mu_);
     conn->done = true;
+    std::lock_guard<std::mutex> lock(mu_);  // a stop waiting for it then sees the flag
     doneCv_.notify_all();
 }
 
