@@ -143,6 +143,10 @@ void FlushEvents();
 void SetFeature(const std::string &name, int32_t value);
 // SetFeature and raise event 4343 with the name, as a product change would.
 void ChangeFeature(const std::string &name, int32_t value);
+// Runs hook (with the name asked) once, inside the next feature query, after
+// its answer is taken and before it is returned: a change made there is one
+// the asker has not seen. Cleared by Reset().
+void AfterNextFeatureAnswer(std::function<void(const std::string &)> hook);
 // How often the feature service was asked about `name` since the last Reset().
 size_t FeatureQueries(const std::string &name);
 

@@ -3,6 +3,7 @@
 // event thread once it runs).
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -19,7 +20,8 @@ constexpr uint32_t kFeatureEvent = 4343;
 struct Features {
     std::mutex mu;
     std::map<std::string, int32_t> answers;
-    std::map<std::string, size_t> queries;  // since the last Reset()
+    std::map<std::string, size_t> queries;                 // since the last Reset()
+    std::function<void(const std::string &)> afterAnswer;  // once, see qzsim::AfterNextFeatureAnswer
 };
 
 Features &F()
@@ -104,6 +106,7 @@ void ResetQueries()
 {
     std::lock_guard<std::mutex> lock(F().mu);
     F().queries.clear();
+    F().afterAnswer = nullptr;
 }
 QZSIM_ON_RESET(ResetQueries);
 
@@ -138,6 +141,12 @@ void ChangeFeature(const std::string &name, int32_t value)
     SetFeature(name, value);
     // The event carries the name with its terminating NUL.
     (void)EventCenter_GlobalInvokeEvent2(kFeatureEvent, name.c_str(), static_cast<uint32_t>(name.size() + 1));
+}
+
+void AfterNextFeatureAnswer(std::function<void(const std::string &)> hook)
+{
+    std::lock_guard<std::mutex> lock(F().mu);
+    F().afterAnswer = std::move(hook);
 }
 
 void StartEventThread()
@@ -175,10 +184,17 @@ int32_t QZ_Feature_IsSupportByFeatureName(const char *name)
     int32_t ret;
     if (Faulted("QZ_Feature_IsSupportByFeatureName", &ret)) return ret;
     if (name == nullptr) return 0;
-    std::lock_guard<std::mutex> lock(F().mu);
-    F().queries[name]++;
-    auto it = F().answers.find(name);
-    return it == F().answers.end() ? 0 : it->second;
+    std::function<void(const std::string &)> after;
+    int32_t answer = 0;
+    {
+        std::lock_guard<std::mutex> lock(F().mu);
+        F().queries[name]++;
+        auto it = F().answers.find(name);
+        answer = it == F().answers.end() ? 0 : it->second;
+        after.swap(F().afterAnswer);
+    }
+    if (after) after(name);
+    return answer;
 }
 
 uint32_t EventCenter_SubscribeEvent(uint32_t event, EVENT_CALLBACK callback)

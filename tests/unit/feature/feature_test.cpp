@@ -136,6 +136,19 @@ TEST_F(FeatureTest, EventRefreshesEveryRowOfItsNameOnly)
     EXPECT_EQ(WLAN_FT_RefreshFeatureByEvent(nullptr), 0u);
 }
 
+TEST_F(FeatureTest, RefreshDuringAReadersQueryKeepsTheNewerAnswer)
+{
+    // The reader has its answer (1) when the product changes the feature and
+    // the refresh caches the new one (0): the reader must not overwrite it.
+    ASSERT_EQ(WLAN_FT_Init(), 0u);
+    WLAN_FT_ResetCaches();
+    qzsim::SetFeature("FT_WLAN_MULTILINK", 1);
+    qzsim::AfterNextFeatureAnswer([](const std::string &name) { qzsim::ChangeFeature(name, 0); });
+    EXPECT_EQ(WLAN_FT_FT_WLAN_MULTILINK(0), 1u);  // what it was told
+    EXPECT_EQ(WLAN_FT_FT_WLAN_MULTILINK(0), 0u);  // what is cached
+    EXPECT_EQ(qzsim::FeatureQueries("FT_WLAN_MULTILINK"), 2u);
+}
+
 TEST_F(FeatureTest, InitPassesTheSubscriptionResultThrough)
 {
     qzsim::FailCall("EventCenter_SubscribeEvent", 0x5A5A);
