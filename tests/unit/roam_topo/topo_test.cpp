@@ -156,6 +156,14 @@ TEST_F(TopoLog, TimeCompare)
         EXPECT_EQ(WLAN_LogTimeCompare(&first, &second), expected);
         EXPECT_EQ(qztest::CountLastWords("wlan_log", 1), expected == WLAN_TIME_INVALID ? 1u : 0u);
     }
+    // Every field zero, the padding bytes of 64-bit hosts not: all zero still.
+    struct tm zeroFields;
+    memset(&zeroFields, 0xa5, sizeof(zeroFields));
+    zeroFields.tm_sec = zeroFields.tm_min = zeroFields.tm_hour = zeroFields.tm_mday = zeroFields.tm_mon = 0;
+    zeroFields.tm_year = zeroFields.tm_wday = zeroFields.tm_yday = zeroFields.tm_isdst = 0;
+    zeroFields.tm_gmtoff = 0;
+    zeroFields.tm_zone = nullptr;
+    EXPECT_EQ(WLAN_LogTimeCompare(&zeroFields, &base), WLAN_TIME_FIRST_ZERO);
 }
 
 }  // namespace
