@@ -5,7 +5,8 @@ file(GLOB_RECURSE QZ_LIB_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*.c
 
 add_library(qz_wlan_base_objs OBJECT ${QZ_LIB_SOURCES})
 target_include_directories(qz_wlan_base_objs
-  PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src/platform ${PROJECT_SOURCE_DIR}/src/common)
+  PUBLIC ${PROJECT_SOURCE_DIR}/include ${QZ_GENERATED_INCLUDE_DIR} ${PROJECT_SOURCE_DIR}/src/platform
+         ${PROJECT_SOURCE_DIR}/src/common)
 target_compile_definitions(qz_wlan_base_objs PUBLIC QZ_WLAN_BUILDING)
 target_compile_options(qz_wlan_base_objs PRIVATE
   -fvisibility=hidden -fvisibility-inlines-hidden -fno-exceptions -fno-rtti -fno-threadsafe-statics
@@ -14,15 +15,19 @@ target_compile_options(qz_wlan_base_objs PRIVATE
 # The platform is the host's: the shared library is linked without it, and
 # without the C++ runtime (C linker, C library only).
 add_library(qz_wlan_base SHARED $<TARGET_OBJECTS:qz_wlan_base_objs>)
-set_target_properties(qz_wlan_base PROPERTIES LINKER_LANGUAGE C OUTPUT_NAME qz_wlan_base)
+# libqz_wlan_base.so.1.0.0, SONAME libqz_wlan_base.so.1: the major number
+# changes with any incompatible interface change (docs/packaging.md).
+set_target_properties(qz_wlan_base PROPERTIES LINKER_LANGUAGE C OUTPUT_NAME qz_wlan_base
+                                              VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 target_link_options(qz_wlan_base PRIVATE -nodefaultlibs -Wl,--as-needed -Wl,-z,now)
 target_link_libraries(qz_wlan_base PRIVATE c gcc)
-target_include_directories(qz_wlan_base PUBLIC ${PROJECT_SOURCE_DIR}/include)
+target_include_directories(qz_wlan_base PUBLIC $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+                                                $<BUILD_INTERFACE:${QZ_GENERATED_INCLUDE_DIR}>)
 
 add_library(qz_wlan_base_static STATIC $<TARGET_OBJECTS:qz_wlan_base_objs>)
 target_include_directories(qz_wlan_base_static
-  PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src/platform ${PROJECT_SOURCE_DIR}/src/common
-         ${PROJECT_SOURCE_DIR}/src)
+  PUBLIC ${PROJECT_SOURCE_DIR}/include ${QZ_GENERATED_INCLUDE_DIR} ${PROJECT_SOURCE_DIR}/src/platform
+         ${PROJECT_SOURCE_DIR}/src/common ${PROJECT_SOURCE_DIR}/src)
 
 # Stack budget, checked on every plain build: no frame above 4 KiB; on the
 # 32-bit ARM target the logging entry points, which any thread calls from deep

@@ -3,7 +3,8 @@
 # missing. Without root it only says what is missing.
 set -eu
 packages="build-essential cmake clang libclang-rt-14-dev clang-format libgtest-dev libgmock-dev googletest libbenchmark-dev
-nlohmann-json3-dev libreadline-dev tzdata tar gzip sed binutils valgrind crossbuild-essential-armhf qemu-user"
+nlohmann-json3-dev libreadline-dev tzdata tar gzip sed binutils valgrind crossbuild-essential-armhf qemu-user
+abigail-tools lintian pkgconf man-db"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -173,8 +173,15 @@ int SendLine(const std::string &socketPath, const std::string &line,
 
 // The directory of the running executable.
 std::string ExecutableDir();
-// Default root: <bin>/../sandbox; default socket: <root>/var/run/wlan_host.sock.
+// Whether the running executable is the build tree's (not an installed one).
+bool InBuildTree();
+// Build tree: the source tree's profiles/default.json, <bin>/../lib/<soname>
+// and <bin>/../sandbox. Installed: the installed profiles, the library by its
+// SONAME through the dynamic loader, and a per-user sandbox.
+std::string DefaultProfile();
+std::string DefaultLibrary();
 std::string DefaultRoot();
+// <root>/var/run/wlan_host.sock.
 std::string DefaultSocket(const std::string &root);
 
 }  // namespace host

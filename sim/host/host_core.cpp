@@ -3,11 +3,14 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 
 #include "host.h"
 #include "qz_wlan_shell.h"
+#include "qz_wlan_version.h"
 
 namespace host {
 namespace {
@@ -267,9 +270,34 @@ std::string ExecutableDir()
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
+bool InBuildTree()
+{
+    std::error_code ec;
+    return std::filesystem::equivalent(ExecutableDir(), QZ_BUILD_BIN_DIR, ec);
+}
+
+std::string DefaultProfile()
+{
+    if (InBuildTree()) return QZ_SOURCE_PROFILE_DIR "/default.json";
+    return ExecutableDir() + "/" QZ_INSTALLED_PROFILE_DIR "/default.json";
+}
+
+std::string DefaultLibrary()
+{
+    if (InBuildTree()) return ExecutableDir() + "/../lib/" QZ_WLAN_BASE_SONAME;
+    return QZ_WLAN_BASE_SONAME;
+}
+
+// An installed host never writes under its prefix or the current directory:
+// the sandbox is the user's, as XDG places per-user state.
 std::string DefaultRoot()
 {
-    return ExecutableDir() + "/../sandbox";
+    if (InBuildTree()) return ExecutableDir() + "/../sandbox";
+    const char *state = getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/') return std::string(state) + "/qz-wlan-sim/sandbox";
+    const char *home = getenv("HOME");
+    if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/state/qz-wlan-sim/sandbox";
+    return "/tmp/qz-wlan-sim-" + std::to_string(getuid()) + "/sandbox";
 }
 
 std::string DefaultSocket(const std::string &root)

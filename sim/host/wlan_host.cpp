@@ -22,6 +22,7 @@
 
 #include "host.h"
 #include "qz_sim_service.h"
+#include "qz_wlan_version.h"
 
 namespace {
 
@@ -31,18 +32,21 @@ constexpr char kUsage[] =
     "delivers wlancmd command lines to it.\n"
     "\n"
     "Options:\n"
-    "  --profile FILE   product profile (JSON); default: profiles/default.json of the\n"
-    "                   source tree\n"
+    "  --profile FILE   product profile (JSON); default: default.json of the source\n"
+    "                   tree's profiles/ (installed: of share/qz-wlan-sim/profiles)\n"
     "  --root DIR       sandbox root: every absolute path of the platform is taken\n"
-    "                   below it; default: <bin>/../sandbox\n"
+    "                   below it; default: <bin>/../sandbox (installed:\n"
+    "                   $XDG_STATE_HOME or ~/.local/state, qz-wlan-sim/sandbox)\n"
     "  --socket PATH    Unix socket for wlancmd clients; default:\n"
     "                   <root>/var/run/wlan_host.sock\n"
     "  --cycle-ms N     period of the platform's timer service (default 3000)\n"
-    "  --library PATH   the library to load; default: <bin>/../lib/libqz_wlan_base.so\n"
+    "  --library PATH   the library to load; default: <bin>/../lib/" QZ_WLAN_BASE_SONAME "\n"
+    "                   (installed: " QZ_WLAN_BASE_SONAME " through the dynamic loader)\n"
     "  -c LINE          run LINE after start-up (repeatable, in order), print its\n"
     "                   output and exit: 0 when every line was delivered, 1 otherwise\n"
     "  --serve          read no console input; run until SIGINT or SIGTERM (or .quit)\n"
     "  --help           this text\n"
+    "  --version        the program's name and version\n"
     "\n"
     "Without -c or --serve, a terminal gets a \"wlancmd> \" prompt with line editing\n"
     "and history; other input is read line by line to its end.\n"
@@ -57,7 +61,7 @@ constexpr char kUsage[] =
     "Output of the timer and event threads goes to this program's standard output.\n";
 
 struct Options {
-    std::string profile = QZ_DEFAULT_PROFILE;
+    std::string profile = host::DefaultProfile();
     std::string root;
     std::string socket;
     std::string library;
@@ -84,6 +88,9 @@ Options ParseOptions(int argc, char **argv)
         if (arg == "--help" || arg == "-h") {
             fputs(kUsage, stdout);
             exit(0);
+        } else if (arg == "--version") {
+            puts("wlan_host " QZ_WLAN_BASE_VERSION_STRING);
+            exit(0);
         } else if (arg == "--profile") {
             o.profile = value();
         } else if (arg == "--root") {
@@ -108,7 +115,7 @@ Options ParseOptions(int argc, char **argv)
     }
     if (o.serve && !o.lines.empty()) Fail("-c and --serve exclude each other");
     if (o.root.empty()) o.root = host::DefaultRoot();
-    if (o.library.empty()) o.library = host::ExecutableDir() + "/../lib/libqz_wlan_base.so";
+    if (o.library.empty()) o.library = host::DefaultLibrary();
     return o;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host.h"
+#include "qz_wlan_version.h"
 
 namespace {
 
@@ -15,8 +16,9 @@ constexpr char kUsage[] =
     "(wlancmd .help lists them); \"wlancmd ?\" lists the library's commands.\n"
     "\n"
     "  --socket PATH   the host's socket; default: <root>/var/run/wlan_host.sock\n"
-    "  --root DIR      the host's sandbox root; default: <bin>/../sandbox\n"
+    "  --root DIR      the host's sandbox root; default: wlan_host's\n"
     "  --help          this text\n"
+    "  --version       the program's name and version\n"
     "\n"
     "Exit status: 0 the line was delivered, 1 the host refused it, 2 usage or\n"
     "connection error.\n";
@@ -38,6 +40,10 @@ int main(int argc, char **argv)
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            puts("wlancmd " QZ_WLAN_BASE_VERSION_STRING);
             return 0;
         }
         if (arg == "--") {

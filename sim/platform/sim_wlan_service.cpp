@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "qz_platform.h"
+#include "qz_wlan_version.h"
 #include "sim_internal.h"
 #include "sim_model.h"
 
@@ -28,7 +29,7 @@ void *Resolve(const char *name)
 {
     void *symbol = dlsym(RTLD_DEFAULT, name);
     if (symbol != nullptr) return symbol;
-    void *library = dlopen("libqz_wlan_base.so", RTLD_LAZY | RTLD_NOLOAD);
+    void *library = dlopen(QZ_WLAN_BASE_SONAME, RTLD_LAZY | RTLD_NOLOAD);
     if (library == nullptr) return nullptr;
     symbol = dlsym(library, name);
     dlclose(library);  // only drops the reference NOLOAD took

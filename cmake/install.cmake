@@ -1,0 +1,73 @@
+# Install rules, in three components:
+#   runtime  the versioned library
+#   dev      headers, the development symlink, CMake and pkg-config packages
+#   sim      the simulated gateway: platform library, host programs, profiles,
+#            converter, man pages
+# Paths follow GNUInstallDirs (lib/<multiarch> under /usr on Debian). Nothing
+# installed carries a RUNPATH: the dynamic loader finds the libraries.
+include(CMakePackageConfigHelpers)
+
+set(QZ_PKG_NAME qz_wlan_base)
+set(QZ_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/${QZ_PKG_NAME})
+set(QZ_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/${QZ_PKG_NAME})
+set(QZ_INSTALL_SIM_DATADIR ${CMAKE_INSTALL_DATADIR}/qz-wlan-sim)
+
+target_include_directories(qz_wlan_base INTERFACE $<INSTALL_INTERFACE:${QZ_INSTALL_INCLUDEDIR}>)
+target_include_directories(qz_platform_sim INTERFACE $<INSTALL_INTERFACE:${QZ_INSTALL_INCLUDEDIR}>
+                                                     $<INSTALL_INTERFACE:${QZ_INSTALL_INCLUDEDIR}/sim>)
+set_target_properties(qz_wlan_base PROPERTIES EXPORT_NAME qz_wlan_base)
+set_target_properties(qz_platform_sim PROPERTIES EXPORT_NAME platform_sim)
+
+# ---- runtime and dev --------------------------------------------------------
+install(TARGETS qz_wlan_base EXPORT qz_wlan_base_targets
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev)
+file(GLOB QZ_PUBLIC_HEADERS ${PROJECT_SOURCE_DIR}/include/*.h ${PROJECT_SOURCE_DIR}/include/*.def)
+install(FILES ${QZ_PUBLIC_HEADERS} ${QZ_GENERATED_INCLUDE_DIR}/qz_wlan_version.h
+        DESTINATION ${QZ_INSTALL_INCLUDEDIR} COMPONENT dev)
+install(EXPORT qz_wlan_base_targets NAMESPACE qz_wlan_base:: DESTINATION ${QZ_INSTALL_CMAKEDIR}
+        FILE qz_wlan_base-targets.cmake COMPONENT dev)
+
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/templates/qz_wlan_base-config.cmake.in
+                              ${PROJECT_BINARY_DIR}/qz_wlan_base-config.cmake INSTALL_DESTINATION ${QZ_INSTALL_CMAKEDIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/qz_wlan_base-config-version.cmake
+                                 COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/qz_wlan_base-config.cmake ${PROJECT_BINARY_DIR}/qz_wlan_base-config-version.cmake
+        DESTINATION ${QZ_INSTALL_CMAKEDIR} COMPONENT dev)
+
+# pkg-config files take paths relative to their own prefix, so that a package
+# unpacked into a sysroot works with PKG_CONFIG_SYSROOT_DIR.
+foreach(pc qz_wlan_base qz_wlan_base_sim)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/templates/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
+endforeach()
+install(FILES ${PROJECT_BINARY_DIR}/qz_wlan_base.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
+
+# ---- sim ----------------------------------------------------------------------
+install(TARGETS qz_platform_sim EXPORT qz_wlan_base_sim_targets
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT sim NAMELINK_COMPONENT sim)
+install(EXPORT qz_wlan_base_sim_targets NAMESPACE qz_wlan_base:: DESTINATION ${QZ_INSTALL_CMAKEDIR}
+        FILE qz_wlan_base-sim-targets.cmake COMPONENT sim)
+file(GLOB QZ_SIM_HEADERS ${PROJECT_SOURCE_DIR}/sim/include/*.h)
+install(FILES ${QZ_SIM_HEADERS} DESTINATION ${QZ_INSTALL_INCLUDEDIR}/sim COMPONENT sim)
+install(FILES ${PROJECT_SOURCE_DIR}/src/platform/qz_platform.h DESTINATION ${QZ_INSTALL_INCLUDEDIR}/sim
+        COMPONENT sim)
+install(FILES ${PROJECT_BINARY_DIR}/qz_wlan_base_sim.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT sim)
+# The converter is loaded by path, never linked: a private folder, no SONAME link.
+install(TARGETS qz_iconv_shim LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/${QZ_SIM_PRIVATE_LIBDIR} COMPONENT sim
+        NAMELINK_SKIP)
+if(TARGET wlan_host)
+  install(TARGETS wlan_host wlancmd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT sim)
+endif()
+file(GLOB QZ_PROFILES ${PROJECT_SOURCE_DIR}/profiles/*.json)
+install(FILES ${QZ_PROFILES} DESTINATION ${QZ_INSTALL_SIM_DATADIR}/profiles COMPONENT sim)
+
+# Man pages go in compressed, reproducibly (no name or time in the header).
+find_program(QZ_GZIP gzip REQUIRED)
+foreach(page wlan_host.1 wlancmd.1)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/man/${page}.gz
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+                     COMMAND ${QZ_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/docs/man/${page} > ${PROJECT_BINARY_DIR}/man/${page}.gz
+                     DEPENDS ${PROJECT_SOURCE_DIR}/docs/man/${page} VERBATIM)
+  list(APPEND QZ_MAN_PAGES ${PROJECT_BINARY_DIR}/man/${page}.gz)
+endforeach()
+add_custom_target(qz_man_pages ALL DEPENDS ${QZ_MAN_PAGES})
+install(FILES ${QZ_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT sim)
