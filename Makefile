@@ -6,7 +6,8 @@ ARGS ?=
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps build run test test-plain test-asan test-tsan test-armhf fuzz bench format format-check clean
+.PHONY: deps build run test test-plain test-asan test-tsan test-armhf fuzz bench format format-check clean \
+	package package-armhf lintian check-install abi-check abi-update
 
 deps:
 	@scripts/install-deps.sh
@@ -50,6 +51,35 @@ bench: deps
 	cmake --build build-bench -j $(JOBS) --target bench_wlan
 	build-bench/bin/bench_wlan $(BENCH_ARGS)
 
+# Debian packages (libqz-wlan-base1, libqz-wlan-base-dev, qz-wlan-sim) in
+# build-pkg/ for amd64 and build-pkg-armhf/ for armhf: docs/packaging.md.
+PKG_CONFIGURE = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
+
+package: deps
+	cmake -S . -B build-pkg $(PKG_CONFIGURE) >/dev/null
+	cmake --build build-pkg -j $(JOBS)
+	cd build-pkg && cpack -G DEB >/dev/null && ls -l *.deb
+
+package-armhf: deps
+	cmake -S . -B build-pkg-armhf $(PKG_CONFIGURE) --toolchain cmake/toolchain-armhf.cmake >/dev/null
+	cmake --build build-pkg-armhf -j $(JOBS)
+	cd build-pkg-armhf && cpack -G DEB >/dev/null && ls -l *.deb
+
+lintian: package package-armhf
+	scripts/lintian.sh build-pkg/*.deb build-pkg-armhf/*.deb
+
+# The consumer example against installed prefixes and packages; the amd64
+# packages installed with dpkg and the installed host run (needs root).
+check-install: build package package-armhf
+	scripts/check-install.sh
+
+# The binary interface against abi/, on both targets.
+abi-check: package package-armhf
+	scripts/abi.sh check
+
+abi-update: package package-armhf
+	scripts/abi.sh update
+
 format:
 	clang-format -i $$(git ls-files '*.c' '*.cpp' '*.h')
 
@@ -57,4 +87,4 @@ format-check:
 	clang-format --dry-run -Werror $$(git ls-files '*.c' '*.cpp' '*.h')
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz build-bench build-armhf
+	rm -rf build build-asan build-tsan build-fuzz build-bench build-armhf build-pkg build-pkg-armhf

@@ -34,12 +34,19 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/qz_wlan_base-config-versi
 install(FILES ${PROJECT_BINARY_DIR}/qz_wlan_base-config.cmake ${PROJECT_BINARY_DIR}/qz_wlan_base-config-version.cmake
         DESTINATION ${QZ_INSTALL_CMAKEDIR} COMPONENT dev)
 
-# pkg-config files take paths relative to their own prefix, so that a package
-# unpacked into a sysroot works with PKG_CONFIG_SYSROOT_DIR.
-foreach(pc qz_wlan_base qz_wlan_base_sim)
-  configure_file(${PROJECT_SOURCE_DIR}/cmake/templates/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
-endforeach()
-install(FILES ${PROJECT_BINARY_DIR}/qz_wlan_base.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
+# pkg-config files name the prefix they are installed under, which
+# `cmake --install --prefix` may change after configuring: the prefix is filled
+# in by the install step itself (a package, or DESTDIR, keeps the configured one).
+function(qz_install_pkgconfig name component)
+  set(QZ_PC_PREFIX "@QZ_PC_PREFIX@")
+  set(staged ${PROJECT_BINARY_DIR}/pkgconfig/${name}.pc.in)
+  set(final ${PROJECT_BINARY_DIR}/pkgconfig/${name}.pc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/templates/${name}.pc.in ${staged} @ONLY)
+  install(CODE "set(QZ_PC_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")\nconfigure_file(\"${staged}\" \"${final}\" @ONLY)"
+          COMPONENT ${component})
+  install(FILES ${final} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT ${component})
+endfunction()
+qz_install_pkgconfig(qz_wlan_base dev)
 
 # ---- sim ----------------------------------------------------------------------
 install(TARGETS qz_platform_sim EXPORT qz_wlan_base_sim_targets
@@ -50,7 +57,7 @@ file(GLOB QZ_SIM_HEADERS ${PROJECT_SOURCE_DIR}/sim/include/*.h)
 install(FILES ${QZ_SIM_HEADERS} DESTINATION ${QZ_INSTALL_INCLUDEDIR}/sim COMPONENT sim)
 install(FILES ${PROJECT_SOURCE_DIR}/src/platform/qz_platform.h DESTINATION ${QZ_INSTALL_INCLUDEDIR}/sim
         COMPONENT sim)
-install(FILES ${PROJECT_BINARY_DIR}/qz_wlan_base_sim.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT sim)
+qz_install_pkgconfig(qz_wlan_base_sim sim)
 # The converter is loaded by path, never linked: a private folder, no SONAME link.
 install(TARGETS qz_iconv_shim LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/${QZ_SIM_PRIVATE_LIBDIR} COMPONENT sim
         NAMELINK_SKIP)

@@ -92,4 +92,6 @@ string(CONCAT CPACK_COMPONENT_SIM_DESCRIPTION
     "Use it to run the library and a WLAN service's own tests on a Linux\n"
     "machine, without the gateway.")
 
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb-fixup.cmake)
+
 include(CPack)

@@ -40,8 +40,10 @@ constexpr char kUsage[] =
     "  --socket PATH    Unix socket for wlancmd clients; default:\n"
     "                   <root>/var/run/wlan_host.sock\n"
     "  --cycle-ms N     period of the platform's timer service (default 3000)\n"
-    "  --library PATH   the library to load; default: <bin>/../lib/" QZ_WLAN_BASE_SONAME "\n"
-    "                   (installed: " QZ_WLAN_BASE_SONAME " through the dynamic loader)\n"
+    "  --library PATH   the library to load; default: <bin>/../lib/" QZ_WLAN_BASE_SONAME
+    "\n"
+    "                   (installed: " QZ_WLAN_BASE_SONAME
+    " through the dynamic loader)\n"
     "  -c LINE          run LINE after start-up (repeatable, in order), print its\n"
     "                   output and exit: 0 when every line was delivered, 1 otherwise\n"
     "  --serve          read no console input; run until SIGINT or SIGTERM (or .quit)\n"
