@@ -1,0 +1,109 @@
+#!/bin/sh
+# Checks the library as its users get it, never from the build tree:
+#  1. `cmake --install build --prefix P`: the consumer example built with
+#     find_package and with pkg-config, and run;
+#  2. a DESTDIR install of the package build holds exactly the packages' files;
+#  3. the amd64 packages unpacked: the consumer both ways, run;
+#  4. the armhf packages unpacked into a sysroot: the consumer cross-built both
+#     ways and run under qemu-arm;
+#  5. (root only) the amd64 packages installed with dpkg: wlan_host and wlancmd
+#     on PATH, man wlan_host, and dpkg -r removes every file.
+# Expects build/, build-pkg/ and build-pkg-armhf/ (make build package package-armhf).
+set -eu
+cd "$(dirname "$0")/.."
+src=$PWD
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+step() { printf '\n== %s\n' "$*"; }
+fail() { echo "check-install: $*" >&2; exit 1; }
+
+# consumer NAME LIBDIR CMAKE_ARGS... : builds the example with CMake, then with
+# its Makefile (pkg-config as set in the environment), runs both.
+consumer() {
+    name=$1 libdir=$2
+    shift 2
+    out=$tmp/consumer-$name
+    cmake -S examples/consumer -B "$out/cmake" "$@" >/dev/null
+    cmake --build "$out/cmake" >/dev/null
+    mkdir -p "$out/make"
+    make -s -C "$out/make" -f "$src/examples/consumer/Makefile" VPATH="$src/examples/consumer" >/dev/null
+    for exe in "$out/cmake/consumer_test" "$out/make/consumer_test"; do
+        LD_LIBRARY_PATH=$libdir $RUN "$exe" >"$out/log" 2>&1 || { cat "$out/log"; fail "$name: $exe failed"; }
+        tail -n 1 "$out/log"
+    done
+}
+
+step "1. cmake --install build --prefix"
+prefix=$tmp/prefix
+cmake --install build --prefix "$prefix" >/dev/null
+libdir=$prefix/$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' build/CMakeCache.txt)
+[ -z "$(readelf -d "$prefix/bin/wlan_host" | grep -E 'RPATH|RUNPATH')" ] || fail "installed wlan_host has a RUNPATH"
+RUN="" PKG_CONFIG_PATH=$libdir/pkgconfig consumer prefix "$libdir" -DCMAKE_PREFIX_PATH="$prefix"
+
+step "2. DESTDIR install = the packages' files"
+DESTDIR=$tmp/destdir cmake --install build-pkg >/dev/null
+(cd "$tmp/destdir" && find . ! -type d | sort) >"$tmp/destdir.list"
+for deb in build-pkg/*.deb; do dpkg-deb -c "$deb"; done | awk '$1 !~ /^d/ {print $6}' | sort >"$tmp/debs.list"
+diff -u "$tmp/destdir.list" "$tmp/debs.list" || fail "the packages' files differ from the install rules'"
+echo "$(wc -l <"$tmp/debs.list") files"
+
+step "3. the amd64 packages, unpacked"
+root=$tmp/amd64
+for deb in build-pkg/*.deb; do dpkg-deb -x "$deb" "$root"; done
+triplet=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)
+RUN="" PKG_CONFIG_SYSROOT_DIR=$root PKG_CONFIG_LIBDIR=$root/usr/lib/$triplet/pkgconfig:/usr/share/pkgconfig \
+    consumer amd64-debs "$root/usr/lib/$triplet" -DCMAKE_PREFIX_PATH="$root/usr"
+
+step "4. the armhf packages, in a sysroot, under qemu-arm"
+sysroot=$tmp/armhf
+for deb in build-pkg-armhf/*.deb; do dpkg-deb -x "$deb" "$sysroot"; done
+# The JSON headers the simulator's header includes: architecture-independent,
+# installed into the sysroot as a target system would have them.
+dpkg -L nlohmann-json3-dev | while read -r f; do [ -f "$f" ] && cp --parents "$f" "$sysroot"; done
+cross=/usr/arm-linux-gnueabihf
+RUN="qemu-arm -L $cross" CXX=arm-linux-gnueabihf-g++ PKG_CONFIG_SYSROOT_DIR=$sysroot \
+    PKG_CONFIG_LIBDIR=$sysroot/usr/lib/arm-linux-gnueabihf/pkgconfig:$sysroot/usr/share/pkgconfig \
+    consumer armhf-debs "$sysroot/usr/lib/arm-linux-gnueabihf" --toolchain "$src/cmake/toolchain-armhf.cmake" \
+    -DCMAKE_PREFIX_PATH="$sysroot/usr" -DCMAKE_FIND_ROOT_PATH="$sysroot;$cross" -Wno-dev
+file "$tmp/consumer-armhf-debs/make/consumer_test" | grep -q 'ARM' || fail "the armhf consumer is not an ARM program"
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "not root: skipping dpkg -i"
+    exit 0
+fi
+step "5. dpkg -i the amd64 packages"
+packages="qz-wlan-sim libqz-wlan-base-dev libqz-wlan-base1"
+dpkg -i build-pkg/*.deb >/dev/null
+trap 'dpkg -r $packages >/dev/null 2>&1; rm -rf "$tmp"' EXIT
+for p in $packages; do dpkg -L "$p"; done | sort -u >"$tmp/installed.list"
+export HOME=$tmp/home XDG_STATE_HOME=
+mkdir -p "$HOME"
+cd "$HOME"
+wlan_host --version
+wlan_host -c 'show log' >"$tmp/host.log" 2>&1 || { cat "$tmp/host.log"; fail "wlan_host -c 'show log' failed"; }
+grep -q 'wlancmd show log success!' "$tmp/host.log" || { cat "$tmp/host.log"; fail "no success line"; }
+[ -d "$HOME/.local/state/qz-wlan-sim/sandbox" ] || fail "the sandbox is not the per-user folder"
+wlan_host --serve >"$tmp/serve.log" 2>&1 &
+host_pid=$!
+i=0
+until wlancmd show log >"$tmp/client.log" 2>&1; do
+    i=$((i + 1))
+    [ $i -lt 50 ] || { cat "$tmp/client.log" "$tmp/serve.log"; fail "wlancmd cannot reach the served host"; }
+    sleep 0.1
+done
+grep -q 'wlancmd show log success!' "$tmp/client.log" || fail "wlancmd printed no success line"
+echo "wlancmd: $(command -v wlancmd) reached the served host"
+kill "$host_pid"
+wait "$host_pid" || true
+MANWIDTH=200 man -P cat wlan_host 2>/dev/null | grep -q 'wlan_host - simulated gateway WLAN service process' || fail "man wlan_host shows no page"
+echo "man wlan_host: ok"
+cd "$src"
+dpkg -r $packages >/dev/null
+trap 'rm -rf "$tmp"' EXIT
+left=0
+while read -r f; do
+    if [ -e "$f" ] && [ ! -d "$f" ]; then echo "left after dpkg -r: $f"; left=1; fi
+done <"$tmp/installed.list"
+[ $left -eq 0 ] || fail "dpkg -r left files"
+echo "dpkg -r: removed $(wc -l <"$tmp/installed.list") paths"
+echo "check-install: all passed"
