@@ -8,6 +8,12 @@
 #include "qz_wlan_query.h"
 #include "qz_wlan_shell.h"
 #include "qz_wlan_util.h"
+#include "qz_wlan_version.h"
+
+/* The version macros are usable in preprocessor conditions. */
+#if QZ_WLAN_BASE_VERSION_MAJOR != 1
+#error "version 1 expected"
+#endif
 
 int main(void)
 {
@@ -26,6 +32,10 @@ int main(void)
     }
     if (g_ftFuncTable[35].pfnAccessor != WLAN_FT_QZ_FEATURE_ZQ || WLAN_GetRadioInstByType("5g") != 2) {
         fprintf(stderr, "feature table or radio mapping not reachable from C\n");
+        return 1;
+    }
+    if (strcmp(QZ_WLAN_BASE_SONAME, "libqz_wlan_base.so.1") != 0 || QZ_WLAN_BASE_VERSION_STRING[0] != '1') {
+        fprintf(stderr, "version header: %s %s\n", QZ_WLAN_BASE_SONAME, QZ_WLAN_BASE_VERSION_STRING);
         return 1;
     }
     return sizeof(WLAN_DBG_CMD_ENTRY) >= 8 * 48 ? 0 : 1;
