@@ -2,7 +2,8 @@
 # Checks the library as its users get it, never from the build tree:
 #  1. `cmake --install build --prefix P`: the consumer example built with
 #     find_package and with pkg-config, and run;
-#  2. a DESTDIR install of the package build holds exactly the packages' files;
+#  2. a DESTDIR install of each package build (the armhf one into a sysroot
+#     folder) holds exactly its packages' files;
 #  3. the amd64 packages unpacked: the consumer both ways, run;
 #  4. the armhf packages unpacked into a sysroot: the consumer cross-built both
 #     ways and run under qemu-arm;
@@ -37,15 +38,19 @@ step "1. cmake --install build --prefix"
 prefix=$tmp/prefix
 cmake --install build --prefix "$prefix" >/dev/null
 libdir=$prefix/$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' build/CMakeCache.txt)
-[ -z "$(readelf -d "$prefix/bin/wlan_host" | grep -E 'RPATH|RUNPATH')" ] || fail "installed wlan_host has a RUNPATH"
+for elf in "$prefix"/bin/* "$libdir"/*.so.*.* "$libdir"/qz-wlan-sim/*.so; do
+    [ -z "$(readelf -d "$elf" | grep -E 'RPATH|RUNPATH')" ] || fail "installed $elf has a RUNPATH"
+done
 RUN="" PKG_CONFIG_PATH=$libdir/pkgconfig consumer prefix "$libdir" -DCMAKE_PREFIX_PATH="$prefix"
 
-step "2. DESTDIR install = the packages' files"
-DESTDIR=$tmp/destdir cmake --install build-pkg >/dev/null
-(cd "$tmp/destdir" && find . ! -type d | sort) >"$tmp/destdir.list"
-for deb in build-pkg/*.deb; do dpkg-deb -c "$deb"; done | awk '$1 !~ /^d/ {print $6}' | sort >"$tmp/debs.list"
-diff -u "$tmp/destdir.list" "$tmp/debs.list" || fail "the packages' files differ from the install rules'"
-echo "$(wc -l <"$tmp/debs.list") files"
+step "2. DESTDIR installs (amd64; armhf into a sysroot folder) = the packages' files"
+for build in build-pkg build-pkg-armhf; do
+    DESTDIR=$tmp/destdir-$build cmake --install $build >/dev/null
+    (cd "$tmp/destdir-$build" && find . ! -type d | sort) >"$tmp/destdir.list"
+    for deb in $build/*.deb; do dpkg-deb -c "$deb"; done | awk '$1 !~ /^d/ {print $6}' | sort >"$tmp/debs.list"
+    diff -u "$tmp/destdir.list" "$tmp/debs.list" || fail "$build: the packages' files differ from the install rules'"
+    echo "$build: $(wc -l <"$tmp/debs.list") files"
+done
 
 step "3. the amd64 packages, unpacked"
 root=$tmp/amd64
