@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "qz_sim.h"
@@ -39,6 +41,19 @@ bool Faulted(const char *name, T *ret)
         return false;
     }
     *ret = static_cast<T>(code);
+    return true;
+}
+
+// The shell hands a command handler pointers into the CLI record's 48-byte
+// word slots, which need not hold a terminator. A sibling handler refuses a
+// line with a word that fills its slot (its usage error) instead of reading
+// past it.
+constexpr size_t kCliWordSlot = 48;
+inline bool WordsFit(uint32_t argc, char *const argv[])
+{
+    for (uint32_t i = 0; i < argc && i < 8; i++) {
+        if (argv[i] == nullptr || memchr(argv[i], '\0', kCliWordSlot) == nullptr) return false;
+    }
     return true;
 }
 

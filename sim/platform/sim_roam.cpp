@@ -193,6 +193,7 @@ uint32_t SCN_ManualTriggerRoam(uint32_t argc, char *argv[])
 {
     uint32_t ret;
     if (Faulted("SCN_ManualTriggerRoam", &ret)) return ret;
+    if (!qzsim::WordsFit(argc, argv)) return 1;
     std::array<uint8_t, 6> mac{};
     char *end = nullptr;
     if (argc != 5 || !Is(argv, 2, "roam") || !ParseMac(argv[3], &mac)) return 1;
@@ -212,6 +213,7 @@ uint32_t SCN_SetRoamRestPktThresh(uint32_t argc, char *argv[])
 {
     uint32_t ret;
     if (Faulted("SCN_SetRoamRestPktThresh", &ret)) return ret;
+    if (!qzsim::WordsFit(argc, argv)) return 1;
     char *end = nullptr;
     if (argc != 4 || !Is(argv, 2, "thresh") || *argv[3] == '\0') return 1;
     unsigned long thresh = strtoul(argv[3], &end, 10);
@@ -228,6 +230,7 @@ uint32_t SCN_ProcDfxLogByCmd(uint32_t argc, char *argv[])
 {
     uint32_t ret;
     if (Faulted("SCN_ProcDfxLogByCmd", &ret)) return ret;
+    if (!qzsim::WordsFit(argc, argv)) return 1;
     if (argc != 4 || !Is(argv, 2, "dfx") || !(Is(argv, 3, "on") || Is(argv, 3, "off"))) return 1;
     bool on = Is(argv, 3, "on");
     {

@@ -82,6 +82,7 @@ uint32_t WLAN_CMD_ApDebug(uint32_t argc, char *argv[])
 {
     uint32_t ret;
     if (qzsim::Faulted("WLAN_CMD_ApDebug", &ret)) return ret;
+    if (!qzsim::WordsFit(argc, argv)) return 1;
     std::lock_guard<std::mutex> lock(Sib().mu);
     if (argc == 3 && (Is(argv[2], "on") || Is(argv[2], "off"))) {
         Sib().apDebug = Is(argv[2], "on");
@@ -112,6 +113,7 @@ uint32_t WLAN_CLI_InstallScene(uint32_t argc, char *argv[])
 {
     uint32_t ret;
     if (qzsim::Faulted("WLAN_CLI_InstallScene", &ret)) return ret;
+    if (!qzsim::WordsFit(argc, argv)) return 1;
     std::lock_guard<std::mutex> lock(Sib().mu);
     if (argc == 2 && Is(argv[1], "help")) {
         std::string text = "scenes:";
