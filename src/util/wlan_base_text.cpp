@@ -15,15 +15,18 @@ constexpr uint8_t kLocalAdminBit = 0x02;
 constexpr int32_t kOpenCreateRw = 0x42;  // read-write, create when missing
 constexpr uint32_t kTempFileMode = 0640;
 
-// The path goes to the shell: only characters that cannot form shell syntax.
-bool IsSafePath(const char *path)
+// The path becomes one word of the shell command "cat %s": refused are the
+// characters the shell would take as syntax (blanks and control characters,
+// quotes, backslash, ; | & $ < > ( ) ` { }, glob and history characters) and
+// a leading ~ or #. Any other path is opened as it is; an empty one fails at
+// the open.
+constexpr char kShellSyntax[] = "'\"\\;|&$<>()`{}*?[]!";
+
+bool IsShellWord(const char *path)
 {
-    if (path == nullptr || path[0] == '\0') return false;
-    for (const char *p = path; *p != '\0'; p++) {
-        char c = *p;
-        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' || c == '.' ||
-                  c == '_' || c == '-';
-        if (!ok) return false;
+    if (path[0] == '~' || path[0] == '#') return false;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(path); *p != '\0'; p++) {
+        if (*p <= ' ' || *p == 0x7F || memchr(kShellSyntax, *p, sizeof(kShellSyntax) - 1) != nullptr) return false;
     }
     return true;
 }
@@ -87,7 +90,7 @@ void QZ_WLAN_SortChannels(uint8_t *channels, uint32_t count)
 
 uint32_t WLAN_CatFile(const char *data, const char *path, uint32_t len)
 {
-    if (!IsSafePath(path)) {
+    if (path == nullptr || !IsShellWord(path)) {
         WLAN_LAST_WORD(1, len, 0);
         return 1;
     }
