@@ -198,7 +198,13 @@ bool SocketServer::Listen(const std::string &path, std::string *error)
         unlink(path.c_str());  // left behind by a host that did not stop cleanly
     }
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) != 0 || listen(fd, 64) != 0) {
+    // Whoever can write the socket drives the shell: it is the user's alone
+    // (0600) whatever the umask, from the moment it exists. The host binds
+    // before it starts any thread, so the umask is changed for no one else.
+    const mode_t umaskBefore = umask(0177);
+    const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) == 0;
+    umask(umaskBefore);
+    if (!bound || listen(fd, 64) != 0) {
         *error = "cannot listen on " + path + ": " + strerror(errno);
         if (fd >= 0) close(fd);
         return false;

@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <utility>
 
 #include "host.h"
 #include "qz_test.h"
@@ -175,8 +177,14 @@ TEST_F(HostE2eTest, ReadsLinesToEndOfInputWhenNotATerminal)
 
 TEST_F(HostE2eTest, ServesWlancmdAndStopsCleanlyOnSignalsOrQuit)
 {
-    for (int sig : {SIGTERM, SIGINT}) {
+    // The socket is the user's alone whatever the umask.
+    for (auto [sig, mask] : {std::pair<int, mode_t>{SIGTERM, 022}, std::pair<int, mode_t>{SIGINT, 002}}) {
+        const mode_t before = umask(mask);
         Serve();
+        umask(before);
+        struct stat st {};
+        ASSERT_EQ(stat(Socket().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << "umask " << mask;
         Finished f = Wlancmd({"show", "apledlog"});
         EXPECT_EQ(f.status, 0) << f.err;
         EXPECT_EQ(f.out, "\r\nwlancmd show apledlog success!\r\n");
