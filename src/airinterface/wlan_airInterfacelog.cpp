@@ -63,11 +63,17 @@ void FreeLists(void)
     g_pstAirUserSample = nullptr;
 }
 
-uint64_t ReadTxBytes(const WLAN_STA_STATS *stats)
+// The adapter's byte count, unaligned in its record. false (reported) when
+// the copy fails: the station is then skipped like one whose query failed.
+bool ReadTxBytes(const WLAN_STA_STATS *stats, uint64_t *bytes)
 {
-    uint64_t bytes = 0;
-    (void)memcpy_s(&bytes, sizeof(bytes), stats->aucTxBytes, sizeof(stats->aucTxBytes));
-    return bytes;
+    *bytes = 0;
+    int err = memcpy_s(bytes, sizeof(*bytes), stats->aucTxBytes, sizeof(stats->aucTxBytes));
+    if (err != 0) {
+        WLAN_LAST_WORD(err, sizeof(stats->aucTxBytes), 0);
+        return false;
+    }
+    return true;
 }
 
 // The cycle's sample by MAC text, so that each table slot finds its station
@@ -235,11 +241,13 @@ uint32_t WLAN_AirInterfaceGetOneUser(const WLAN_ADPT_STA_INFO *sta, WLAN_AIR_USE
         WLAN_LAST_WORD(ret, 0, 0);
         return ret;
     }
+    uint64_t txBytes = 0;
+    if (!ReadTxBytes(&stats, &txBytes)) return 1;
     user->rssi = sta->cRssi;
     user->powerSave = static_cast<uint8_t>(sta->uiPowerSave);
     user->txRate = sta->uiTxRate;
     user->rxRate = sta->uiRxRate;
-    user->txBytes = ReadTxBytes(&stats);
+    user->txBytes = txBytes;
     AIR_TRACE("userMac xx:xx:xx:%s, rssi %d, powerSave %u, txRate %u, rxRate %u, rxBytes %llu", MacTail(user->userMac),
               user->rssi, user->powerSave, user->txRate, user->rxRate, static_cast<unsigned long long>(user->txBytes));
     return 0;

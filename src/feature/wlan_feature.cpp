@@ -103,6 +103,7 @@ uint32_t WLAN_FT_RefreshFeatureByEvent(const char *name)
 
 uint32_t WLAN_FT_Init(void)
 {
+    // Not reported here: the host gets the event centre's answer as it is.
     return EventCenter_SubscribeEvent(WLAN_FT_EVENT_REFRESH, FtOnRefreshEvent);
 }
 

@@ -56,6 +56,8 @@ int FormatBehind(char *buf, uint32_t size, uint32_t used, const char *fmt, va_li
 
 uint32_t WLAN_CMD_LogInit(void)
 {
+    // A plain mutex over static storage: the platform's init has nothing to
+    // allocate and cannot fail there; the answer is the last clear's status.
     (void)QZ_OS_MutexInit(&g_stWlanLogMutex, 0);
     WLAN_LOG_TBL_S *rings[] = {&g_stWlanLog, &g_stApLEDLog, &g_stZarvoErrorLog, &g_vitransLog};
     int ret = 0;

@@ -10,6 +10,7 @@
 #include "feature/wlan_feature_internal.h"
 #include "qz_air_test.h"
 #include "qz_platform.h"
+#include "qz_sim_util.h"
 #include "qz_wlan_feature.h"
 #include "qz_wlan_log.h"
 #include "qz_wlan_query.h"
@@ -29,7 +30,8 @@ const std::set<std::string> kValueCalls = {
     "QZ_OS_MemMallocSet",  // swept through FailAlloc
     "QZ_WLAN_GetWlanNum",     "QZ_WLAN_Spec_GetSsidPerBand", "WLAN_GetCfgWlanNum",
     "WLAN_GetSsidIndexFor5G", "WLAN_GetStaNumMax",           "QZ_Feature_IsSupportByFeatureName",
-    "WIFI_GetHideMacStatus",  "QZ_TOLP_CheckIsEquipMode",    "QZ_OS_GetFileSize"};
+    "WIFI_GetHideMacStatus",  "QZ_TOLP_CheckIsEquipMode",    "QZ_OS_GetFileSize",
+    "QZ_OS_GetHostByName4"};  // 0: the host does not resolve; anything else: its address
 
 // The failure form of calls whose failure is not the answer 1.
 long long FailureCode(const std::string &call)
@@ -310,6 +312,28 @@ std::string LastRoamLine()
     return start == std::string::npos ? file : file.substr(start + 1);
 }
 
+// A member added to an object and read back into g_text.
+uint32_t JsonItems()
+{
+    void *obj = qzsim::JsonNew({{"ssid", "Home"}});
+    WLAN_JSON_ITEM add = {"key", const_cast<char *>("value"), WLAN_JSON_TYPE_STRING, 0};
+    WLAN_JSON_ITEM get = {"ssid", g_text, WLAN_JSON_TYPE_STRING, sizeof(g_text)};
+    uint32_t ret = WLAN_AddJsonItem(&add, obj);
+    if (ret == 0) ret = WLAN_GetJsonItem(obj, &get);
+    qzsim::JsonFree(obj);
+    return ret;
+}
+
+// A text parameter that the delivered value changes, stored in g_text.
+const WLAN_DB_PARA_DESC_S *DbTable()
+{
+    static uint32_t oldNumber = 1;
+    static uint8_t changed = 0;
+    static WLAN_DB_PARA_DESC_S table[2] = {{0x300, 1, 0, &oldNumber, &changed, nullptr, 0},
+                                           {0x301, 6, 0, "old", &changed, g_text, sizeof(g_text)}};
+    return table;
+}
+
 // ---- The table ----------------------------------------------------------------
 
 // A dropped station needs this many clean cycles to be an anchor again.
@@ -323,7 +347,7 @@ const std::vector<Words> kCycleWords = {
     {"QZ_OS_Open", 2, "the file opener and the write step"},
     {"QZ_OS_Write", 2, "the line writer and the write step"},
     {"sprintf_s", 2, "the line writer and the write step"},
-    {"memcpy_s", 0, "the counter's 8 bytes into 8: the copy's result is not examined"},
+    {"memcpy_s", 2, "the counter copy and the sampler"},
 };
 
 std::vector<Words> PackingWords()
@@ -411,6 +435,9 @@ const Row kRows[] = {
      [] { return WLAN_GenerateRandPwd(12, g_text, sizeof(g_text)); },
      {{"OS_GetRandomEx", 0, "a random word that fails stays 0"}},
      [] { return std::to_string(Text().size()); }},
+    {"JsonItems", JsonItems, {}, Text},
+    {"DbValueByCmo", DO(WLAN_DB_GetParaByCmo(0x301, "delivered", DbTable(), 2)), {}, Text},
+    {"UrlHostLookup", [] { return WLAN_IsUrlInvalid("http://192.168.1.1:8080/index.html"); }},
     {"Br0Address", [] { return WLAN_GetBr0IP(g_text, sizeof(g_text)); }, {}, Text},
     {"IfMac", [] { return WLAN_GetIfMacStr("br0", g_text, sizeof(g_text)); }, {}, Text},
     {"LocalTime",
@@ -424,6 +451,14 @@ const Row kRows[] = {
      .words = {{"QZ_TIMER_CreateRealTimer", 2, "the timer step and the start-up"},
                {"QZ_TIMER_StartRealTimerD", 2, "the timer step and the start-up"}},
      .kept = []() -> size_t { return (g_pstAirUserTable != nullptr) + (g_pstAirUserSample != nullptr); }},
+    {.name = "InitLog",
+     .run = WLAN_CMD_LogInit,
+     .words = {{"QZ_OS_MutexInit", 0, "the lock's init is not examined: the answer is the last clear's"}},
+     .observe = [] { return qztest::RunLine("show log"); }},
+    {.name = "InitFeatures",
+     .run = [] { return WLAN_FT_ResetCaches(), WLAN_FT_Init(); },
+     .words = {{"EventCenter_SubscribeEvent", 0, "the event centre's answer goes to the host unchanged"}},
+     .observe = [] { return std::to_string(WLAN_FT_QZ_FEATURE_ZQ(0)); }},
     {.name = "InitShell",
      .run = [] { return qztest::FreeCommandTable(), WLAN_DBG_CmdInit(); },
      .words = {{"strcpy_s#20-36", 3, "lines 11 to 19: the shell, the group's installer and the catalogue's installer"},
