@@ -746,10 +746,18 @@ uint32_t QZ_OS_GetLocalTimeVal(QZ_OS_TIMEVAL_S *tv)
     return 0;
 }
 
+// A fixed local time, broken down once: the C library's conversions take a
+// process-wide lock that the real platform's cached clock does not.
 uint32_t QZ_TIMER_GetConfigDSTTime(struct tm *tm)
 {
-    time_t t = 1764900000;
-    return gmtime_r(&t, tm) != nullptr ? 0 : 1;
+    static const struct tm fixed = [] {
+        const time_t t = 1764900000;
+        struct tm out {};
+        gmtime_r(&t, &out);
+        return out;
+    }();
+    *tm = fixed;
+    return 0;
 }
 
 uint32_t QZ_TIMER_TimeToDSTStr(const struct tm *tm, char *text, uint32_t size)

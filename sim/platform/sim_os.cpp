@@ -111,7 +111,14 @@ uint32_t QZ_OS_MutexInit(QZ_OS_MUTEX_S *mutex, uint32_t)
     uint32_t ret;
     if (Faulted("QZ_OS_MutexInit", &ret)) return ret;
     if (mutex == nullptr) return 1;
-    return static_cast<uint32_t>(pthread_mutex_init(AsPthread(mutex), nullptr));
+    // Adaptive, as gateway platforms' mutexes are: a waiter spins briefly
+    // before it sleeps, since the library holds its locks for a copy only.
+    pthread_mutexattr_t attr;
+    pthread_mutexattr_init(&attr);
+    pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_ADAPTIVE_NP);
+    int err = pthread_mutex_init(AsPthread(mutex), &attr);
+    pthread_mutexattr_destroy(&attr);
+    return static_cast<uint32_t>(err);
 }
 
 uint32_t QZ_OS_MutexLock(QZ_OS_MUTEX_S *mutex)

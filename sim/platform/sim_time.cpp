@@ -21,9 +21,12 @@ namespace {
 
 constexpr char kDefaultZone[] = "Asia/Shanghai";
 
+// Every log record reads the clock, from any number of threads: the real
+// clock's path takes no lock (the fixed flag is an atomic; only a fixed time
+// is read under the mutex).
 struct Clock {
     std::mutex mu;
-    bool fixed = false;
+    std::atomic<bool> fixed{false};
     time_t seconds = 0;
     uint32_t micros = 0;
 };
@@ -34,11 +37,15 @@ Clock &C()
     return clock;
 }
 
+// Bumped by every zone change, so that no thread keeps a broken-down time of
+// the old zone.
+std::atomic<uint32_t> g_zoneGeneration{0};
+
 void Now(time_t *seconds, uint32_t *micros)
 {
-    {
+    if (C().fixed.load(std::memory_order_acquire)) {
         std::lock_guard<std::mutex> lock(C().mu);
-        if (C().fixed) {
+        if (C().fixed.load(std::memory_order_relaxed)) {
             *seconds = C().seconds;
             *micros = C().micros;
             return;
@@ -50,18 +57,37 @@ void Now(time_t *seconds, uint32_t *micros)
     *micros = static_cast<uint32_t>(tv.tv_usec);
 }
 
+// localtime_r takes the C library's process-wide zone lock: each thread breaks
+// a second down once and keeps it.
 bool LocalNow(struct tm *out)
 {
+    struct Cached {
+        bool valid = false;
+        time_t seconds = 0;
+        uint32_t zone = 0;
+        struct tm tm {};
+    };
+    thread_local Cached cached;
     time_t seconds;
     uint32_t micros;
     Now(&seconds, &micros);
-    return localtime_r(&seconds, out) != nullptr;
+    const uint32_t zone = g_zoneGeneration.load(std::memory_order_acquire);
+    if (!cached.valid || cached.seconds != seconds || cached.zone != zone) {
+        if (localtime_r(&seconds, &cached.tm) == nullptr) {
+            cached.valid = false;
+            return false;
+        }
+        cached = {true, seconds, zone, cached.tm};
+    }
+    *out = cached.tm;
+    return true;
 }
 
 void ApplyZone(const std::string &zone)
 {
     setenv("TZ", zone.c_str(), 1);
     tzset();
+    g_zoneGeneration.fetch_add(1, std::memory_order_acq_rel);
 }
 
 bool ParseZone(const json *value, ProfileApply *apply, std::string *error)
