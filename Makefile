@@ -4,10 +4,9 @@
 JOBS ?= $(shell nproc)
 ARGS ?=
 
-FUZZ_SECONDS ?= 60
 
 .PHONY: deps build run test test-plain test-asan test-tsan test-armhf fuzz bench format format-check clean \
-	package package-armhf lintian check-install abi-check abi-update
+	package package-armhf lintian check-install abi-check abi-update fuzz-long
 
 deps:
 	@scripts/install-deps.sh
@@ -43,8 +42,15 @@ test-armhf: deps
 	scripts/footprint.sh build-armhf
 
 # Every fuzz target for FUZZ_SECONDS each (clang, libFuzzer, ASan + UBSan).
+fuzz: FUZZ_SECONDS ?= 60
 fuzz: deps
 	scripts/run-fuzz.sh $(FUZZ_SECONDS)
+
+# Deep runs (default 30 minutes a target): new coverage is merged into the
+# checked-in corpora and every crash input kept as a seed (docs/fuzzing.md).
+fuzz-long: FUZZ_SECONDS ?= 1800
+fuzz-long: deps
+	QZ_FUZZ_MERGE=1 scripts/run-fuzz.sh $(FUZZ_SECONDS)
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_TESTS=OFF -DQZ_BUILD_BENCH=ON >/dev/null

@@ -2,6 +2,9 @@
 # Builds the libFuzzer targets with clang (AddressSanitizer + UBSan) in
 # build-fuzz/ and runs each for N seconds (default 10) from its checked-in
 # seeds. Usage: scripts/run-fuzz.sh [SECONDS] [TARGET...]
+# With QZ_FUZZ_MERGE=1 (make fuzz-long) the inputs that add coverage are
+# merged into the checked-in corpora afterwards (libFuzzer's -merge=1 keeps
+# them small), and every crash or leak input becomes a seed there.
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-10}
@@ -16,16 +19,28 @@ targets=${*:-$(ls fuzz/*.cpp | xargs -n1 basename | sed 's/\.cpp$//' | grep -v '
 status=0
 for t in $targets; do
     corpus="$build/corpus/$t"
-    mkdir -p "$corpus"
+    artifacts="$build/artifacts/$t"
+    mkdir -p "$corpus" "$artifacts"
     echo "fuzz_$t: ${seconds}s"
     # New inputs go to the build's corpus; the checked-in seeds are only read.
-    if ! "$build/bin/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$build/" \
+    if ! "$build/bin/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 -artifact_prefix="$artifacts/" \
         "$corpus" "fuzz/corpus/$t" >"$build/fuzz_$t.log" 2>&1; then
         echo "fuzz_$t FAILED:"
         tail -40 "$build/fuzz_$t.log"
         status=1
     else
-        grep -E '^stat::number_of_executed_units' "$build/fuzz_$t.log" || true
+        executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/fuzz_$t.log")
+        coverage=$(grep -E '^#[0-9]+' "$build/fuzz_$t.log" | tail -n 1 | grep -oE '(cov|ft): [0-9]+' | tr '\n' ' ')
+        echo "  executions $executed, $coverage"
+    fi
+    if [ "${QZ_FUZZ_MERGE:-0}" = 1 ]; then
+        for a in "$artifacts"/*; do
+            [ -f "$a" ] && cp "$a" "fuzz/corpus/$t/$(basename "$a")" && echo "  kept $(basename "$a") as a seed"
+        done
+        before=$(ls "fuzz/corpus/$t" | wc -l)
+        "$build/bin/fuzz_$t" -merge=1 "fuzz/corpus/$t" "$corpus" >"$build/fuzz_$t.merge.log" 2>&1 ||
+            { tail -20 "$build/fuzz_$t.merge.log"; status=1; }
+        echo "  corpus: $before -> $(ls "fuzz/corpus/$t" | wc -l) inputs"
     fi
 done
 exit $status

@@ -37,6 +37,11 @@ enum class HookTable { Zarvo, Report };
 // Until the next Reset(): the getter answers no table, or the entry is empty.
 void RemoveHookTable(HookTable table);
 void RemoveHookEntry(HookTable table, uint32_t index);
+// Until the next Reset(): the smart-home link module answers AP apNumber's
+// neighbour map with these bytes as they are (zero-padded to the map's size,
+// cut at it), and the count their own uiNum field holds: another process's
+// record, trusted in nothing.
+void SetApNeighborMapBytes(uint32_t apNumber, const std::vector<uint8_t> &bytes);
 // Times the report module's radar trigger ran.
 size_t RadarTriggers();
 

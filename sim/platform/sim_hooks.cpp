@@ -2,6 +2,7 @@
 // and 30: a satellite AP's neighbour map and own BSSIDs from the profile's
 // "aps"; entry 55: the master view from "master") and the report module
 // (entry 10: the radar trigger). Tests can take a table or an entry away.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -35,6 +36,7 @@ struct SatelliteAp {
 struct Hooks {
     std::mutex mu;
     std::map<uint32_t, SatelliteAp> aps;
+    std::map<uint32_t, std::vector<uint8_t>> rawMaps;
     std::string master;
     QZ_HOOK_FUNC zarvo[kZarvoEntries] = {};
     QZ_HOOK_FUNC report[kReportEntries] = {};
@@ -64,6 +66,14 @@ uint32_t GetApNeighborMap(uint32_t apNumber, uint32_t *count, void *mapOut)
     if (count == nullptr || mapOut == nullptr) return 1;
     auto *map = static_cast<WLAN_NEIGH_MAP_S *>(mapOut);
     std::lock_guard<std::mutex> lock(H().mu);
+    if (auto raw = H().rawMaps.find(apNumber); raw != H().rawMaps.end()) {
+        memset(mapOut, 0, sizeof(WLAN_NEIGH_MAP_S));
+        if (!raw->second.empty()) {
+            memcpy(mapOut, raw->second.data(), std::min(raw->second.size(), sizeof(WLAN_NEIGH_MAP_S)));
+        }
+        memcpy(count, &map->uiNum, sizeof(*count));
+        return 0;
+    }
     auto it = H().aps.find(apNumber);
     uint32_t n = 0;
     if (it != H().aps.end()) {
@@ -138,6 +148,7 @@ void ResetHooks()
     H().zarvoPresent = true;
     H().reportPresent = true;
     H().radarTriggers = 0;
+    H().rawMaps.clear();
 }
 QZSIM_ON_RESET(ResetHooks);
 // The tables are there before the first Reset() too (the host never resets).
@@ -209,6 +220,7 @@ bool ParseAp(const json &obj, size_t i, std::map<uint32_t, SatelliteAp> *aps, st
 bool ParseAps(const json *value, ProfileApply *apply, std::string *error)
 {
     std::map<uint32_t, SatelliteAp> aps;
+    std::map<uint32_t, std::vector<uint8_t>> rawMaps;
     if (value != nullptr) {
         if (!value->is_array()) {
             *error = "aps: must be an array";
@@ -252,6 +264,12 @@ void RemoveHookTable(HookTable table)
 {
     std::lock_guard<std::mutex> lock(H().mu);
     (table == HookTable::Zarvo ? H().zarvoPresent : H().reportPresent) = false;
+}
+
+void SetApNeighborMapBytes(uint32_t apNumber, const std::vector<uint8_t> &bytes)
+{
+    std::lock_guard<std::mutex> lock(H().mu);
+    H().rawMaps[apNumber] = bytes;
 }
 
 void RemoveHookEntry(HookTable table, uint32_t index)
