@@ -28,6 +28,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -563,6 +564,17 @@ std::string Show(const Stat &s, const char *unit, double scale)
 
 int g_missed = 0;
 
+// The 1, 5 and 15 minute load averages: a figure counts only from an idle
+// machine, so every table says what the machine was doing.
+std::string LoadAverage()
+{
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+std::string g_loadBefore;
+
 // A goal of "-" is a figure shown for comparison only.
 void Row(const char *name, const std::string &figure, const std::string &baseline, double ratio, bool ratioOk,
          const char *goal, bool met)
@@ -591,7 +603,8 @@ void PrintTable()
 {
     // CPU time: the machine is shared, and time spent waiting for a core is
     // not the code's. The two-thread row is a throughput over wall time.
-    printf("\nCPU time per call, median [min-max] over the repetitions; ratio = median / median.\n");
+    printf("\nload average before the run: %s; after: %s\n", g_loadBefore.c_str(), LoadAverage().c_str());
+    printf("CPU time per call, median [min-max] over the repetitions; ratio = median / median.\n");
     printf("%-44s %-28s %-28s %-7s %-9s %s\n", "case", "figure", "baseline", "ratio", "goal", "met");
     const Stat accessor = TimeOf("BM_FeatureAccessor");
     RatioRow("feature accessor (export) / floor export", accessor, TimeOf("BM_FeatureFloor"), "ns", 1, 1.3, true,
@@ -601,13 +614,13 @@ void PrintTable()
     RatioRow("map, key from const char* / accessor", TimeOf("BM_FeatureMapCStringKey"), accessor, "ns", 1, 6, false,
              ">= 6");
     RatioRow("SaveWlanLog / its parts alone", TimeOf("BM_SaveWlanLog/real_time/threads:1"),
-             TimeOf("BM_SaveWlanLogParts"), "ns", 1, 1.5, true, "<= 1.5");
+             TimeOf("BM_SaveWlanLogParts"), "ns", 1, 1.2, true, "<= 1.2");
+    // Two writers on one ring must scale: together at least one writer's
+    // records per second, each record costing at most 1.3 times the CPU.
     RatioRow("SaveWlanLog 2 threads / 1 (records/s)", RateOf("BM_SaveWlanLog/real_time/threads:2"),
-             RateOf("BM_SaveWlanLog/real_time/threads:1"), "M/s", 1e6, 0.7, false, ">= 0.70");
-    // On a loaded machine the second thread also competes for a core; the
-    // CPU cost per record shows what the lock itself costs.
-    RatioRow("SaveWlanLog 1 thread / 2: CPU per record", TimeOf("BM_SaveWlanLog/real_time/threads:1"),
-             TimeOf("BM_SaveWlanLog/real_time/threads:2"), "ns", 1, 0, false, "-");
+             RateOf("BM_SaveWlanLog/real_time/threads:1"), "M/s", 1e6, 1.0, false, ">= 1.0");
+    RatioRow("SaveWlanLog 2 threads / 1: CPU per record", TimeOf("BM_SaveWlanLog/real_time/threads:2"),
+             TimeOf("BM_SaveWlanLog/real_time/threads:1"), "ns", 1, 1.3, true, "<= 1.3");
     const Stat trig = TimeOf("BM_DispatchDebugTrig");
     Row("dispatch \"debug trig\" (CliMsgProc)", Show(trig, "ns", 1), "-", 0, false, "< 1000 ns",
         trig.ok && trig.median < 1000);
@@ -802,6 +815,7 @@ int main(int argc, char **argv)
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
     if (!SetUp()) return 1;
+    g_loadBefore = LoadAverage();
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable();
