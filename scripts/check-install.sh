@@ -42,6 +42,16 @@ for elf in "$prefix"/bin/* "$libdir"/*.so.*.* "$libdir"/qz-wlan-sim/*.so; do
     [ -z "$(readelf -d "$elf" | grep -E 'RPATH|RUNPATH')" ] || fail "installed $elf has a RUNPATH"
 done
 RUN="" PKG_CONFIG_PATH=$libdir/pkgconfig consumer prefix "$libdir" -DCMAKE_PREFIX_PATH="$prefix"
+# Same-major compatibility: version 1.0 is found, version 2 is not.
+mkdir -p "$tmp/version"
+for wanted in 1.0:found 2:refused; do
+    printf 'cmake_minimum_required(VERSION 3.25)\nproject(v LANGUAGES CXX)\nfind_package(qz_wlan_base %s REQUIRED)\n' \
+        "${wanted%%:*}" >"$tmp/version/CMakeLists.txt"
+    if cmake -S "$tmp/version" -B "$tmp/version/build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null 2>&1; then got=found; else got=refused; fi
+    rm -rf "$tmp/version/build"
+    [ "$got" = "${wanted#*:}" ] || fail "find_package(qz_wlan_base ${wanted%%:*}): $got"
+    echo "find_package(qz_wlan_base ${wanted%%:*}): $got"
+done
 
 step "2. DESTDIR installs (amd64; armhf into a sysroot folder) = the packages' files"
 for build in build-pkg build-pkg-armhf; do
