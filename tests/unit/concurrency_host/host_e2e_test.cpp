@@ -317,7 +317,7 @@ LoadLine MakeLoadLine(int c, int i)
 {
     const std::string id = std::to_string(c * 1000 + i);
     char mac[18];
-    snprintf(mac, sizeof(mac), "02:00:00:00:%02x:%02x", c, i);
+    snprintf(mac, sizeof(mac), "02:00:00:00:%02x:%02x", static_cast<unsigned char>(c), static_cast<unsigned char>(i));
     switch (i % 4) {
         case 0:  // library command, output from the roaming module
             return {{"debug", "scn", "thresh", id}, "roam rest packet threshold " + id + "\r\n"};
