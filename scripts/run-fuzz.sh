@@ -37,9 +37,24 @@ for t in $targets; do
         for a in "$artifacts"/*; do
             [ -f "$a" ] && cp "$a" "fuzz/corpus/$t/$(basename "$a")" && echo "  kept $(basename "$a") as a seed"
         done
+        # The merged inputs (named by their SHA-1) are chosen afresh from the
+        # old ones and the run's, so the corpus stays minimal from run to run;
+        # seeds with names of their own (hand-made, crashes) are always kept.
         before=$(ls "fuzz/corpus/$t" | wc -l)
-        "$build/bin/fuzz_$t" -merge=1 "fuzz/corpus/$t" "$corpus" >"$build/fuzz_$t.merge.log" 2>&1 ||
-            { tail -20 "$build/fuzz_$t.merge.log"; status=1; }
+        merged=$(mktemp -d)
+        if "$build/bin/fuzz_$t" -merge=1 "$merged" "fuzz/corpus/$t" "$corpus" >"$build/fuzz_$t.merge.log" 2>&1; then
+            find "fuzz/corpus/$t" -type f -regextype posix-extended -regex '.*/[0-9a-f]{40}' -delete
+            for m in "$merged"/*; do
+                [ -f "$m" ] || continue
+                dup=0
+                for kept in "fuzz/corpus/$t"/*; do cmp -s "$m" "$kept" && dup=1 && break; done
+                [ $dup -eq 1 ] || cp "$m" "fuzz/corpus/$t/"
+            done
+        else
+            tail -20 "$build/fuzz_$t.merge.log"
+            status=1
+        fi
+        rm -rf "$merged"
         echo "  corpus: $before -> $(ls "fuzz/corpus/$t" | wc -l) inputs"
     fi
 done
