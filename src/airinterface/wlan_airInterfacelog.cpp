@@ -147,6 +147,7 @@ uint32_t WLAN_AirInterfaceStartTimer(void)
     ret = QZ_TIMER_StartRealTimerD(g_airInterfaceTimer, kTimerArg1, kTimerArg2, AirTimerCallback,
                                    "WLAN_SetTimerAirInterface");
     if (ret != 0) {
+        // Releasing a timer that never started: nothing more can be done.
         (void)QZ_TIMER_ReleaseRealTimer(g_airInterfaceTimer);
         g_airInterfaceTimer = 0;
         WLAN_LAST_WORD(ret, 0, 0);
@@ -375,6 +376,7 @@ uint32_t WLAN_AirInterfaceWriteUsers(void)
     char timeText[kTimeTextLen];
     (void)memset_s(&when, sizeof(when), 0, sizeof(when));
     (void)memset_s(timeText, sizeof(timeText), 0, sizeof(timeText));
+    // The time queries are not examined: a failed one leaves its output zeroed.
     (void)QZ_TIMER_GetConfigDSTTime(&when.tm);
     (void)QZ_TIMER_TimeToDSTStr(&when.tm, timeText, sizeof(timeText));
 
@@ -392,6 +394,7 @@ uint32_t WLAN_AirInterfaceWriteUsers(void)
         }
         AIR_TRACE("write i[%u] lineNum[%u]", i, wlan_air::lineNum);
         if (wlan_air::lineNum == WLAN_AIR_FILE_LINES) {
+            // Closing what it opened: a failed close leaves nothing to undo.
             (void)QZ_OS_Close(fd);
             if (WLAN_AirInterfacePack(&wlan_air::lineNum) != 0) {
                 WLAN_LAST_WORD(i, 1, 0);
@@ -409,6 +412,7 @@ uint32_t WLAN_AirInterfaceWriteUsers(void)
         }
         wlan_air::lineNum++;
     }
+    // Closing what it opened: a failed close leaves nothing to undo.
     (void)QZ_OS_Close(fd);
     return 0;
 }
@@ -425,6 +429,7 @@ uint32_t WLAN_AirInterfaceOpenFile(int32_t *fd, uint8_t *exist, uint32_t *lines)
         int32_t written = QZ_OS_Write(*fd, WLAN_AIR_HEADER, sizeof(WLAN_AIR_HEADER) - 1);
         if (written < 0) {
             WLAN_LAST_WORD(1, written, QZ_OS_GetLastErr());
+            // Closing what it opened: a failed close leaves nothing to undo.
             (void)QZ_OS_Close(*fd);
             return 1;
         }

@@ -100,6 +100,7 @@ uint32_t QZ_WLAN_GetTimeBuf(char *dest, uint32_t size)
     memset(&tv, 0, sizeof(tv));
     memset(&tm, 0, sizeof(tm));
     memset(timeText, 0, sizeof(timeText));
+    // The time queries are not examined: a failed one leaves its output zeroed.
     (void)QZ_OS_GetLocalTimeVal(&tv);
     (void)QZ_TIMER_GetConfigDSTTime(&tm);
     (void)QZ_TIMER_TimeToDSTStr(&tm, timeText, sizeof(timeText));
@@ -268,5 +269,6 @@ void WLAN_QueryLog(uint32_t source, const char *terminal, const char *key, const
         WLAN_LAST_WORD(ret, source, 0);
         return;
     }
+    // Not examined: the operation log's answer is the log's own.
     (void)QZ_PROC_DBG_Log_RecordEx(6, 4, record, QZ_OS_StrLen(record));
 }

@@ -85,6 +85,7 @@ uint32_t WLAN_CMD_UpdateWlAssociated(uint32_t first, uint32_t end)
         if (WLAN_VAP_IsCfgEmpty(vap) != 0) {
             continue;
         }
+        // Not examined: a count that cannot be read stays 0.
         (void)QZ_WLAN_GetIfAssociatedNum(vap, &vapStations[vap]);
         uint32_t max = WLAN_GetStaNumMax();
         uint32_t stations = vapStations[vap] < max ? vapStations[vap] : max;
@@ -120,6 +121,7 @@ uint32_t WLAN_CMD_AssociListPrintProc(void)
             WLAN_LAST_WORD(ret, i, stations);
         }
     }
+    // Console output: nothing to do when the console fails.
     (void)QZ_OS_Printf("%s", text);
     WLAN_FREE(text);
     return 0;
@@ -134,6 +136,7 @@ uint32_t WLAN_CMD_RssiPrintProc(const char *mac)
     for (uint32_t i = 0; i < stations; i++) {
         const char *record = g_stAssocStaTbl.astSta[i].acRecord;
         if (QZ_OS_StrCaseCmp(record, mac) == 0) {
+            // Console output: nothing to do when the console fails.
             (void)QZ_OS_Printf("%s\n", record + kRssiOffset);
             break;
         }

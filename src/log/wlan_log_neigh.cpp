@@ -48,6 +48,7 @@ bool BssidBytes(const WLAN_NEIGH_ENTRY_S *entry, uint8_t *mac)
 {
     char text[sizeof(entry->acBssid) + 1];
     (void)memset_s(mac, kMacLen, 0, kMacLen);
+    // Not examined: a BSSID that cannot be copied stays empty and matches no other.
     (void)memcpy_s(text, sizeof(text), entry->acBssid, sizeof(entry->acBssid));
     text[sizeof(entry->acBssid)] = '\0';
     return UTIL_MacStrToHex(text, mac, kMacLen) == 0;
@@ -191,6 +192,7 @@ uint32_t WLAN_CMD_WifiCheckHiddenNode(uint32_t argc, char *argv[])
     WLAN_QueryLog(149, "CLI", "Cmd", "GetNeighbourApNum");
 
     for (uint32_t ap = 1; ap <= WLAN_NEIGH_AP_MAX; ap++) {
+        // An AP that cannot answer leaves its map empty and prints nothing.
         (void)WLAN_CMD_GetApNeighborMap(ap, apMap, ontMap, apBssids);
         if (apMap->uiNum == 0) {
             // Marks the own-BSSID pass set must not leak into the next AP.

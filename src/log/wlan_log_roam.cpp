@@ -122,6 +122,7 @@ void WLAN_AppendRoamTime(char *dest, uint32_t size)
     }
     QZ_OS_TIMEVAL_S tv;
     memset(&tv, 0, sizeof(tv));
+    // The time queries are not examined: a failed one leaves its output zeroed.
     (void)QZ_OS_GetLocalTimeVal(&tv);
     // Date and time follow the configured zone; only the milliseconds come
     // from the time of day.
@@ -180,5 +181,6 @@ void WLAN_RecordRoamLog(const char *mac, uint32_t band, uint32_t action, const c
         return;
     }
     line[sizeof(line) - 1] = '\0';
+    // Not examined: the Wi-Fi log's answer is the log's own.
     (void)WIFI_LOG_WriteFile(WLAN_ROAM_LOG_PATH, line, QZ_OS_StrLen(line));
 }

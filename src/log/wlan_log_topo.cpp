@@ -77,10 +77,12 @@ void RotateFamily()
     char oldName[WLAN_TOPO_NAME_SIZE];
     char newName[WLAN_TOPO_NAME_SIZE];
     if (TopoFileName(1, newName, sizeof(newName))) {
+        // Not examined: a file that cannot be removed is overwritten by the next use.
         (void)QZ_OS_Remove(newName);
     }
     for (uint32_t n = 1; n < WLAN_TOPO_FILE_COUNT; n++) {
         if (TopoFileName(n + 1, oldName, sizeof(oldName)) && TopoFileName(n, newName, sizeof(newName))) {
+            // Not examined: a failed rotation keeps appending to the current file.
             (void)QZ_OS_Rename(oldName, newName);
         }
     }
@@ -130,8 +132,10 @@ __attribute__((noinline)) void AppendToCurrentFile(const char *line, bool write)
         QZ_OS_FILE *file = QZ_OS_Fopen(name, "a");
         if (file != nullptr) {
             if (write) {
+                // Not examined: a line that cannot be written is dropped.
                 (void)QZ_OS_Fputs(line, file);
             }
+            // Closing what it opened: a failed close leaves nothing to undo.
             (void)QZ_OS_Fclose(file);
         }
     }

@@ -61,6 +61,7 @@ uint32_t WLAN_DB_AllocAppendKeyList(uint32_t *handle, WLAN_DB_KEY_S *keys, uint3
         ret =
             QZ_XML_DBAppendAllParaToParaList(*handle, keys[i].uiParaId, 0, WLAN_DB_TYPE_UINT32, 0, &keys[i].uiValue, 0);
         if (ret != 0) {
+            // Releasing on the way out of a failure: nothing more can be done.
             (void)QZ_XML_DBFreeParaList(*handle);
             (void)QZ_PROC_DBG_LastWord(WLAN_UNIT_NAME, __LINE__, ret, i, count, keys[i].uiParaId,
                                        static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&keys[i].uiValue)));
@@ -79,6 +80,7 @@ uint32_t WLAN_DB_AllocAppendParaList(uint32_t *handle, WLAN_DB_PARA_S *paras, ui
     for (uint32_t i = 0; i < count; i++) {
         ret = QZ_XML_DBAppendAllParaToParaList(*handle, paras[i].uiParaId, 0, paras[i].uiType, 0, paras[i].pValue, 0);
         if (ret != 0) {
+            // Releasing on the way out of a failure: nothing more can be done.
             (void)QZ_XML_DBFreeParaList(*handle);
             WLAN_LAST_WORD(ret, paras[i].uiParaId, paras[i].uiType);
             return ret;

@@ -51,6 +51,7 @@ const char *CachedCfgWord()
 {
     uint32_t state = kCfgEmpty;
     if (g_uiCfgWordState.compare_exchange_strong(state, kCfgFilling, std::memory_order_acquire)) {
+        // Not examined: an attribute that cannot be read leaves its cleared buffer empty.
         (void)QZ_DM_PDGetAttr(QZ_DM_ATTR_CFG_WORD, QZ_DM_WORD_LEN, g_acCfgWordCache);
         if (g_acCfgWordCache[0] == '\0') {
             g_uiCfgWordState.store(kCfgEmpty, std::memory_order_release);
@@ -158,9 +159,11 @@ void WLAN_Get_SN(char *dest, uint32_t size)
     // Access points keep their serial number in an attribute of their own.
     const char *source = gatewaySn;
     if (WLAN_FT_QZ_TOLP_FEATURE_AP(0) != 0) {
+        // Not examined: an attribute that cannot be read leaves its cleared buffer empty.
         (void)QZ_DM_PDGetAttr(QZ_DM_ATTR_AP_SN, sizeof(apSn), apSn);
         source = apSn;
     } else {
+        // Not examined: an attribute that cannot be read leaves its cleared buffer empty.
         (void)QZ_DM_PDGetAttr(QZ_DM_ATTR_GATEWAY_SN, sizeof(gatewaySn), gatewaySn);
     }
     int ret = strcpy_s(serial, sizeof(serial), source);
@@ -180,6 +183,7 @@ void WLAN_Get_UpPortId(uint32_t *portId)
         WLAN_LAST_WORD(1, 0, 0);
         return;
     }
+    // Not examined: the port stays as the caller cleared it.
     (void)QZ_DM_GetCurUpUserPortID_Ext(portId);
     QZ_PROC_DBG_TraceN(kTraceUpPort, WLAN_UNIT_NAME, __LINE__, "PortId:%u", *portId);
 }

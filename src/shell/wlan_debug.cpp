@@ -66,6 +66,7 @@ uint32_t WLAN_DBG_CmdInit(void)
     g_stCmdTable.count = 0;
     g_stCmdTable.capacity = WLAN_DBG_CMD_MAX;
     g_stCmdTable.entries = block;
+    // A refused entry is reported by the installer; start-up goes on.
     (void)WLAN_DBG_CmdInstall();
     return 0;
 }
@@ -166,6 +167,7 @@ uint32_t WLAN_CliMsgProc(const void *msg, uint32_t ignored, uint32_t a3, uint32_
     uint32_t type;
     memcpy(&type, bytes + WLAN_CLI_MSG_TYPE_OFFSET, sizeof(type));
     if (type == WLAN_CLI_MSG_TYPE_WIFICMD) {
+        // Forwarded: the CLI module answers for itself.
         (void)WLAN_CLI_WifiCmdMsgProc(msg, WLAN_CLI_MSG_TYPE_WIFICMD, a3, a4);
     } else if (type == WLAN_CLI_MSG_TYPE_WLANCMD) {
         uint32_t argc;

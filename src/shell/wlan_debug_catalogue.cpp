@@ -119,6 +119,7 @@ uint32_t WLAN_DBG_CmdInstall(void)
     if (RegisterGroup(kBaseLines) != 0) {
         return 1;
     }
+    // A refused entry is reported by the installer; the catalogue goes on.
     (void)WLAN_DBG_RegCapWapCmd();
     (void)WLAN_DBG_RegScenCmd();
     uint32_t ret = WLAN_DBG_RegCmdPartOne();

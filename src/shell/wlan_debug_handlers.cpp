@@ -101,6 +101,7 @@ uint32_t WLAN_CMD_ShowTopo(uint32_t argc, char *argv[])
     }
     QZ_MSG_BLOCK_S block;
     (void)memset_s(&block, sizeof(block), 0, sizeof(block));
+    // The prepared block is used whatever the answer.
     (void)QZ_WLAN_InitMsgBlock(&block);
     uint32_t request = 0;
     uint32_t ret = QZ_MSG_RpcCall(&block, QZ_MSG_TOPO_INFO, 0, &request, sizeof(request), answer, QZ_TOPO_ANSWER_LEN,

@@ -116,6 +116,7 @@ uint32_t WLAN_CMD_ShowRelationNeighbor(uint32_t argc, char *argv[])
 uint32_t WLAN_DisplayRelationNeighbor(void)
 {
     WLAN_CONSOLE("\n");
+    // The display reports its own failures.
     (void)WLAN_CMD_ShowRelationNeighbor(0, nullptr);
     return 0;
 }

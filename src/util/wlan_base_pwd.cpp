@@ -31,6 +31,7 @@ static_assert(sizeof(kDigits) - 1 == 10 && sizeof(kLetters) - 1 == 52 && sizeof(
 uint32_t Draw()
 {
     uint32_t value = 0;
+    // Not examined: a random word that cannot be read stays 0.
     (void)OS_GetRandomEx(&value, sizeof(value));
     return value;
 }

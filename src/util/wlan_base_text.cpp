@@ -48,12 +48,14 @@ void WLAN_GenerateLocalMac(const char *baseMac, char *dst, uint32_t size, uint32
     }
     if (offset == 0) {
         base[0] |= kLocalAdminBit;
+        // Six bytes into a destination whose size was checked: cannot fail.
         (void)UTIL_MacHexToStr(base, kMacBytes, dst, size);
         return;
     }
     uint8_t derived[kMacBytes];
     memset(derived, 0, sizeof(derived));
     WLAN_AddMacOffset(base, derived, sizeof(derived), offset);
+    // Six bytes into a destination whose size was checked: cannot fail.
     (void)UTIL_MacHexToStr(derived, kMacBytes, dst, size);
 }
 
@@ -102,20 +104,25 @@ uint32_t WLAN_CatFile(const char *data, const char *path, uint32_t len)
         return WLAN_ERR_FILE_OPEN;
     }
     int32_t written = QZ_OS_Write(fd, data, len);
+    // Closing what it opened: a failed close leaves nothing to undo.
     (void)QZ_OS_Close(fd);
     if (written <= 0) {
+        // Not examined: a file that cannot be removed is overwritten by the next use.
         (void)QZ_OS_Remove(path);
         WLAN_LAST_WORD(1, QZ_OS_GetLastErr(), 0);
         return 1;
     }
     int32_t formatted = QZ_OS_CmdFormat(cmd, "cat %s", path);
     if (formatted <= 0) {
+        // Not examined: a file that cannot be removed is overwritten by the next use.
         (void)QZ_OS_Remove(path);
         WLAN_LAST_WORD(1, formatted, 0);
         return 1;
     }
     const SSP_EXEC_OPT_S opt = {0, 1, 0};
+    // Not examined: the shell's answer says nothing about the text shown.
     (void)SSP_ExecShellCmd(&opt, cmd, 0);
+    // Not examined: a file that cannot be removed is overwritten by the next use.
     (void)QZ_OS_Remove(path);
     return 0;
 }

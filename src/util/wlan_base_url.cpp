@@ -151,6 +151,7 @@ uint32_t WLAN_IsUrlInvalid(const char *url)
 {
     char host[kHostBufLen];
     memset(host, 0, sizeof(host));
+    // A URL without a host leaves it empty, which does not resolve.
     (void)WLAN_GetDomain(url, host, sizeof(host));
     return WLAN_IsIpInvalid(host);
 }

@@ -49,6 +49,7 @@ uint32_t WLAN_GetTime(char *dst, uint32_t size)
 {
     struct tm now;
     memset(&now, 0, sizeof(now));
+    // The time queries are not examined: a failed one leaves its output zeroed.
     (void)QZ_OS_GetLocalTime(&now);
     int n = sprintf_s(dst, size, "%04u_%02u_%02u_%02u_%02u_%02u", static_cast<unsigned>(now.tm_year + 1900),
                       static_cast<unsigned>(now.tm_mon + 1), static_cast<unsigned>(now.tm_mday),

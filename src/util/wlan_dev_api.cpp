@@ -64,6 +64,7 @@ uint32_t WLAN_IsFileAccess(const char *path)
     }
     int32_t fd = QZ_OS_Open(path, 0, 0);
     if (fd == -1) return 0;
+    // Closing what it opened: a failed close leaves nothing to undo.
     (void)QZ_OS_Close(fd);
     return 1;
 }

@@ -57,6 +57,7 @@ uint32_t WLAN_ForceToEncodeUtf8(const char *src, char *dst, uint32_t size)
     }
     Iconv fns{};
     if (!FindIconv(library, &fns)) {
+        // Unloading: a failed close leaves nothing to undo.
         (void)QZ_OS_CloseLibrary(library);
         WLAN_LAST_WORD(1, 0, 0);
         return 1;
@@ -73,10 +74,12 @@ uint32_t WLAN_ForceToEncodeUtf8(const char *src, char *dst, uint32_t size)
         size_t ret = fns.convert(cd, &in, &inLeft, &out, &outLeft);
         (void)fns.close(cd);
         if (ret != kFailed) {
+            // Unloading: a failed close leaves nothing to undo.
             (void)QZ_OS_CloseLibrary(library);
             return 0;
         }
     }
+    // Unloading: a failed close leaves nothing to undo.
     (void)QZ_OS_CloseLibrary(library);
     WLAN_LAST_WORD(1, static_cast<uint32_t>(inLeft), size);
     return 1;
