@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "fuzz_support.h"
 #include "host.h"
@@ -31,11 +32,12 @@ std::string SocketPath()
     return qzsim::Root() + "/fuzz.sock";
 }
 
+host::SocketServer *g_server = nullptr;
+
 void StartHost()
 {
     static host::Dispatcher *dispatcher = nullptr;
-    static host::SocketServer *server = nullptr;
-    if (server != nullptr) return;
+    if (g_server != nullptr) return;
     qzfuzz::SetUpPlatform();
     (void)WLAN_CMD_LogInit();
     (void)WLAN_DBG_CmdInit();
@@ -43,10 +45,10 @@ void StartHost()
     // Never stopped: the fuzzer's process ends with them.
     dispatcher = new host::Dispatcher(WLAN_CliMsgProc, [] {});
     dispatcher->Start();
-    server = new host::SocketServer();
+    g_server = new host::SocketServer();
     std::string error;
-    Check(server->Listen(SocketPath(), &error));
-    server->Start(dispatcher);
+    Check(g_server->Listen(SocketPath(), &error));
+    g_server->Start(dispatcher);
 }
 
 int Connect()
@@ -102,6 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     shutdown(fd, SHUT_WR);
     CheckFrames(ReadAll(fd));
     close(fd);
+    // The connection's thread may still be unwinding: joined before the
+    // fuzzer counts this input's memory.
+    while (g_server->JoinFinished() != 0) std::this_thread::yield();
     qzfuzz::DropRecords();
     return 0;
 }

@@ -143,6 +143,9 @@ class SocketServer {
     void Start(Dispatcher *dispatcher);
     // Stops accepting, wakes and joins every connection, removes the socket.
     void Stop();
+    // Joins the connections that have finished; answers how many are still
+    // served (a test waits for 0 before it counts memory).
+    size_t JoinFinished();
 
   private:
     struct Connection;

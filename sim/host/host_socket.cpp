@@ -279,6 +279,13 @@ void SocketServer::Reap(bool all)
     }
 }
 
+size_t SocketServer::JoinFinished()
+{
+    Reap(false);
+    std::lock_guard<std::mutex> lock(mu_);
+    return connections_.size();
+}
+
 void SocketServer::AcceptLoop()
 {
     while (WaitReadable(listenFd_, wakeFds_[0], -1)) {

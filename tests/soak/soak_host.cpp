@@ -85,9 +85,12 @@ std::string Send(const std::string &socket, const std::string &line, int *status
 
 // ---- The ring's writers, and the pause that lets the ring be read whole ------
 
+// A pause is numbered: a writer acknowledges pause k only between two
+// appends, so once every writer has acknowledged the current one, none is
+// inside an append.
 struct Writers {
-    std::atomic<bool> pause{false};
-    std::atomic<unsigned> parked{0};
+    std::atomic<uint32_t> pause{0};  // the pause in force, 0 for none
+    std::atomic<uint32_t> acked[kWriters] = {};
     std::atomic<uint32_t> last[kWriters] = {};  // the newest n each has appended (0: none)
 };
 Writers g_w;
@@ -95,11 +98,11 @@ Writers g_w;
 void Writer(uint32_t w)
 {
     for (uint32_t n = 1; !g_stop.load(); n++) {
-        if (g_w.pause.load()) {
-            g_w.parked++;
-            while (g_w.pause.load() && !g_stop.load()) std::this_thread::yield();
-            g_w.parked--;
+        for (uint32_t p; (p = g_w.pause.load()) != 0 && !g_stop.load();) {
+            g_w.acked[w].store(p);
+            std::this_thread::yield();
         }
+        if (g_stop.load()) break;  // a check may still be reading the ring
         WLAN_LOG_SaveWlanLog(WLAN_CMD_APLEDLOG_TblGet(), "w%" PRIu32 " n%010" PRIu32 " x%08" PRIx32, w, n, Check(w, n));
         g_w.last[w].store(n);
     }
@@ -142,14 +145,12 @@ void CheckQuiescentRing(const std::string &socket, const uint32_t sinceClear[kWr
     std::vector<Record> slots;
     std::string why;
     if (!ParseRing(out.substr(0, out.size() - closing.size()), &slots, &why)) return Fail("ring: " + why);
-    // The oldest slot: the first whose record is older than one before it of the same writer.
-    size_t start = 0;
-    uint32_t seen[kWriters] = {};
-    for (size_t i = 0; i < slots.size() && start == 0; i++) {
-        if (slots[i].n < seen[slots[i].w]) start = i;
-        seen[slots[i].w] = std::max(seen[slots[i].w], slots[i].n);
-    }
-    std::rotate(slots.begin(), slots.begin() + static_cast<long>(start), slots.end());
+    // The oldest record is the one at the write position (the ring's
+    // documented field): what lies behind it is from the lap before.
+    const size_t start = WLAN_CMD_APLEDLOG_TblGet()->uiWritePos / kRecordLen;
+    if (start > slots.size()) return Fail("write position " + std::to_string(start) + " past the text");
+    std::rotate(slots.begin(), slots.begin() + static_cast<long>(start % std::max<size_t>(slots.size(), 1)),
+                slots.end());
     uint32_t expectNext[kWriters] = {};
     uint64_t appended = 0;
     for (uint32_t w = 0; w < kWriters; w++) appended += g_w.last[w].load() - sinceClear[w];
@@ -175,11 +176,15 @@ void CheckQuiescentRing(const std::string &socket, const uint32_t sinceClear[kWr
 void Checker(const std::string &socket, std::atomic<uint64_t> *checks)
 {
     uint32_t sinceClear[kWriters] = {};
+    uint32_t pauses = 0;
     std::mt19937 rng(7);
     while (!g_stop.load()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        g_w.pause.store(true);
-        while (g_w.parked.load() != kWriters && !g_stop.load()) std::this_thread::yield();
+        const uint32_t pause = ++pauses;
+        g_w.pause.store(pause);
+        for (uint32_t w = 0; w < kWriters; w++) {
+            while (g_w.acked[w].load() != pause && !g_stop.load()) std::this_thread::yield();
+        }
         if (g_stop.load()) break;
         CheckQuiescentRing(socket, sinceClear);
         if (rng() % 4 == 0) {  // start again from an empty ring now and then
@@ -188,9 +193,9 @@ void Checker(const std::string &socket, std::atomic<uint64_t> *checks)
             for (uint32_t w = 0; w < kWriters; w++) sinceClear[w] = g_w.last[w].load();
         }
         (*checks)++;
-        g_w.pause.store(false);
+        g_w.pause.store(0);
     }
-    g_w.pause.store(false);
+    g_w.pause.store(0);
 }
 
 // ---- Clients, stations, roam and topology lines --------------------------------
