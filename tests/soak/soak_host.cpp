@@ -6,10 +6,11 @@
 // - roam and topology lines are written, through many rotations;
 // - writer threads append numbered records to the AP LED ring while clients
 //   show it and other rings are shown and cleared.
-// Every record carries its writer, a sequence number and a check value. Now
-// and then the writers pause and the ring is shown: it must hold, in order,
-// exactly the newest records since the last clear that it keeps, none lost,
-// changed, repeated, torn or interleaved. At the end every topology file and
+// Every record carries its writer, a sequence number and a check value.
+// After at most 150 appends (fewer than the ring keeps) the writers pause and
+// the ring is shown: it must hold, in order, exactly the newest records since
+// the last clear that it keeps, every record since the last check among them:
+// none lost, changed, repeated, torn or interleaved. At the end every topology file and
 // the roam file are read back, and the resident memory and open descriptors
 // after warm-up are compared with their values at warm-up.
 // Usage: soak_host SECONDS
@@ -88,21 +89,37 @@ std::string Send(const std::string &socket, const std::string &line, int *status
 // A pause is numbered: a writer acknowledges pause k only between two
 // appends, so once every writer has acknowledged the current one, none is
 // inside an append.
+// Between two checks the writers together append at most kPerCheck records,
+// fewer than the ring keeps, so that every record is seen by a check.
+constexpr int kPerCheck = 150;
+
 struct Writers {
     std::atomic<uint32_t> pause{0};  // the pause in force, 0 for none
     std::atomic<uint32_t> acked[kWriters] = {};
     std::atomic<uint32_t> last[kWriters] = {};  // the newest n each has appended (0: none)
+    std::atomic<int> tokens{kPerCheck};         // appends left before the next check
 };
 Writers g_w;
 
+// Waits out a pause, then takes a token; false when the soak stops.
+bool MayAppend(uint32_t w)
+{
+    while (!g_stop.load()) {
+        if (uint32_t p = g_w.pause.load(); p != 0) {
+            g_w.acked[w].store(p);
+        } else if (g_w.tokens.fetch_sub(1) > 0) {
+            return true;
+        } else {
+            g_w.tokens.fetch_add(1);
+        }
+        std::this_thread::yield();
+    }
+    return false;
+}
+
 void Writer(uint32_t w)
 {
-    for (uint32_t n = 1; !g_stop.load(); n++) {
-        for (uint32_t p; (p = g_w.pause.load()) != 0 && !g_stop.load();) {
-            g_w.acked[w].store(p);
-            std::this_thread::yield();
-        }
-        if (g_stop.load()) break;  // a check may still be reading the ring
+    for (uint32_t n = 1; MayAppend(w); n++) {
         WLAN_LOG_SaveWlanLog(WLAN_CMD_APLEDLOG_TblGet(), "w%" PRIu32 " n%010" PRIu32 " x%08" PRIx32, w, n, Check(w, n));
         g_w.last[w].store(n);
     }
@@ -133,7 +150,8 @@ bool ParseRing(const std::string &text, std::vector<Record> *records, std::strin
 // Writers paused: the ring in lock order is its slots from the write position
 // on, then those before it. Each writer's records must be its newest ones, in
 // order, without a gap; together as many as the ring keeps.
-void CheckQuiescentRing(const std::string &socket, const uint32_t sinceClear[kWriters])
+void CheckQuiescentRing(const std::string &socket, const uint32_t sinceClear[kWriters],
+                        const uint32_t checkedUpTo[kWriters])
 {
     int status = 0;
     std::string out = Send(socket, "show apledlog", &status);
@@ -166,7 +184,17 @@ void CheckQuiescentRing(const std::string &socket, const uint32_t sinceClear[kWr
         if (r.n <= sinceClear[r.w]) return Fail("a record from before the clear: " + std::to_string(r.n));
         expectNext[r.w] = r.n + 1;
     }
+    // Every record appended since the last check is here: none lost unseen.
+    uint32_t first[kWriters] = {};
+    for (const Record &r : slots) {
+        if (first[r.w] == 0) first[r.w] = r.n;
+    }
     for (uint32_t w = 0; w < kWriters; w++) {
+        const uint32_t from = std::max(sinceClear[w], checkedUpTo[w]);
+        if (g_w.last[w].load() > from && (first[w] == 0 || first[w] > from + 1)) {
+            Fail("writer " + std::to_string(w) + ": records " + std::to_string(from + 1) + " to " +
+                 std::to_string(first[w] - 1) + " not in the ring");
+        }
         if (expectNext[w] != 0 && expectNext[w] - 1 != g_w.last[w].load()) {
             Fail("writer " + std::to_string(w) + ": newest record " + std::to_string(g_w.last[w].load()) + " missing");
         }
@@ -176,23 +204,29 @@ void CheckQuiescentRing(const std::string &socket, const uint32_t sinceClear[kWr
 void Checker(const std::string &socket, std::atomic<uint64_t> *checks)
 {
     uint32_t sinceClear[kWriters] = {};
+    uint32_t checkedUpTo[kWriters] = {};
     uint32_t pauses = 0;
     std::mt19937 rng(7);
     while (!g_stop.load()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        const auto due = Clock::now() + std::chrono::milliseconds(150);
+        while (g_w.tokens.load() > 0 && Clock::now() < due && !g_stop.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         const uint32_t pause = ++pauses;
         g_w.pause.store(pause);
         for (uint32_t w = 0; w < kWriters; w++) {
             while (g_w.acked[w].load() != pause && !g_stop.load()) std::this_thread::yield();
         }
         if (g_stop.load()) break;
-        CheckQuiescentRing(socket, sinceClear);
+        CheckQuiescentRing(socket, sinceClear, checkedUpTo);
+        for (uint32_t w = 0; w < kWriters; w++) checkedUpTo[w] = g_w.last[w].load();
         if (rng() % 4 == 0) {  // start again from an empty ring now and then
             int status = 0;
             (void)Send(socket, "clear apledlog", &status);
             for (uint32_t w = 0; w < kWriters; w++) sinceClear[w] = g_w.last[w].load();
         }
         (*checks)++;
+        g_w.tokens.store(kPerCheck);
         g_w.pause.store(0);
     }
     g_w.pause.store(0);
