@@ -26,13 +26,7 @@ void StartGateway()
     static bool started = false;
     if (started) return;
     started = true;
-    qzfuzz::SetUpPlatform();
-    std::string profile = std::string(QZ_FUZZ_SOURCE_DIR) + "/../profiles/mesh-demo.json";
-    std::string error;
-    if (!qzsim::LoadProfileFile(profile, &error)) {
-        fprintf(stderr, "fuzz_cli: %s: %s\n", profile.c_str(), error.c_str());
-        abort();
-    }
+    qzfuzz::SetUpMeshGateway();
     (void)WLAN_CMD_LogInit();
     (void)WLAN_DBG_CmdInit();
     (void)WLAN_FT_Init();

@@ -37,6 +37,17 @@ void SetUpPlatform()
     });
 }
 
+void SetUpMeshGateway()
+{
+    SetUpPlatform();
+    const std::string profile = std::string(QZ_FUZZ_SOURCE_DIR) + "/../profiles/mesh-demo.json";
+    std::string error;
+    if (!qzsim::LoadProfileFile(profile, &error)) {
+        fprintf(stderr, "fuzz: %s: %s\n", profile.c_str(), error.c_str());
+        abort();
+    }
+}
+
 void DropRecords()
 {
     (void)qzsim::TakeConsole();

@@ -10,6 +10,9 @@ namespace qzfuzz {
 
 // Sandbox root and a fresh platform, once per process; console captured.
 void SetUpPlatform();
+// The platform set up, with the demo mesh profile loaded (aborts if it does
+// not load), so that handlers reach the simulated services.
+void SetUpMeshGateway();
 // Drops what the platform recorded (console, last words) so memory stays flat.
 void DropRecords();
 // The bytes as a NUL-terminated text (stops at an inner NUL, as C would).
