@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -22,9 +23,13 @@
 
 namespace {
 
-void Check(bool ok)
+// Names the property a refused answer broke, since a finding may only show
+// after millions of inputs and not reproduce alone.
+void Check(bool ok, const char *property)
 {
-    if (!ok) abort();
+    if (ok) return;
+    fprintf(stderr, "fuzz_host_protocol: %s\n", property);
+    abort();
 }
 
 std::string SocketPath()
@@ -47,7 +52,7 @@ void StartHost()
     dispatcher->Start();
     g_server = new host::SocketServer();
     std::string error;
-    Check(g_server->Listen(SocketPath(), &error));
+    Check(g_server->Listen(SocketPath(), &error), "the server listens");
     g_server->Start(dispatcher);
 }
 
@@ -58,7 +63,7 @@ int Connect()
     addr.sun_family = AF_UNIX;
     std::string path = SocketPath();
     memcpy(addr.sun_path, path.c_str(), path.size());
-    Check(fd >= 0 && connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) == 0);
+    Check(fd >= 0 && connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof(addr)) == 0, "a client connects");
     return fd;
 }
 
@@ -76,15 +81,16 @@ void CheckFrames(const std::string &answer)
     size_t pos = 0;
     bool status = false;
     while (pos < answer.size()) {
-        Check(!status);  // nothing after the status frame
-        Check(answer.size() - pos >= 5);
+        Check(!status, "nothing after the status frame");
+        Check(answer.size() - pos >= 5, "a whole frame header");
         const char kind = answer[pos];
         const auto *len = reinterpret_cast<const unsigned char *>(answer.data() + pos + 1);
         const size_t n = (size_t{len[0]} << 24) | (size_t{len[1]} << 16) | (size_t{len[2]} << 8) | len[3];
-        Check(kind == host::kFrameOutput || kind == host::kFrameError || kind == host::kFrameStatus);
-        Check(answer.size() - pos - 5 >= n);
+        Check(kind == host::kFrameOutput || kind == host::kFrameError || kind == host::kFrameStatus,
+              "a known frame kind");
+        Check(answer.size() - pos - 5 >= n, "a whole frame body");
         if (kind == host::kFrameStatus) {
-            Check(n == 1 && (answer[pos + 5] == 0 || answer[pos + 5] == 1));
+            Check(n == 1 && (answer[pos + 5] == 0 || answer[pos + 5] == 1), "a one-byte status of 0 or 1");
             status = true;
         }
         pos += 5 + n;
