@@ -4,6 +4,7 @@
 // is a run of well-formed frames (kind O, E or S, 4-byte big-endian length,
 // payload), at most one status frame and nothing after it, and the host goes
 // on serving.
+#include <errno.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -67,13 +68,20 @@ int Connect()
     return fd;
 }
 
-// The host's whole answer, read until it closes.
+// The host's whole answer, read until it closes. libFuzzer's timeout alarm
+// interrupts the read now and then (its handler does not restart calls):
+// that is not the end of the answer.
 std::string ReadAll(int fd)
 {
     std::string answer;
     char buf[4096];
-    for (ssize_t n; (n = read(fd, buf, sizeof(buf))) > 0;) answer.append(buf, static_cast<size_t>(n));
-    return answer;
+    while (true) {
+        const ssize_t n = read(fd, buf, sizeof(buf));
+        if (n < 0 && errno == EINTR) continue;
+        Check(n >= 0, "the answer can be read to its end");
+        if (n == 0) return answer;
+        answer.append(buf, static_cast<size_t>(n));
+    }
 }
 
 void CheckFrames(const std::string &answer)
@@ -106,7 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int fd = Connect();
     // The host may close as soon as it refuses: a short or failed write is
     // the protocol working.
-    (void)!write(fd, data, size);
+    while (write(fd, data, size) < 0 && errno == EINTR) {
+    }
     shutdown(fd, SHUT_WR);
     CheckFrames(ReadAll(fd));
     close(fd);
