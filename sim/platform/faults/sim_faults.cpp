@@ -1,14 +1,9 @@
-// Sandbox root, fault injection, console sinks and the records of traces,
-// last words and logs.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// Fault injection (a platform call answers a chosen code), console sinks,
+// and the records of traces, last words and logs that tests read back.
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <deque>
-#include <filesystem>
 #include <map>
 #include <mutex>
 
@@ -27,8 +22,6 @@ struct Fault {
 
 struct State {
     std::mutex mu;
-    std::string root;
-    std::map<std::string, std::string> overrides;
     std::map<std::string, Fault> faults;
     int allocFailIn = 0;
     bool capture = false;
@@ -43,12 +36,6 @@ State &S()
 {
     static State state;
     return state;
-}
-
-std::vector<void (*)()> &ResetHooks()
-{
-    static std::vector<void (*)()> hooks;
-    return hooks;
 }
 
 thread_local const ConsoleSink *t_sink = nullptr;
@@ -72,70 +59,14 @@ std::vector<T> Copy(const std::deque<T> &records)
     return std::vector<T>(records.begin(), records.end());
 }
 
+void DropCapturedConsole()
+{
+    std::lock_guard<std::mutex> lock(S().mu);
+    S().captured.clear();
+}
+QZSIM_ON_RESET(DropCapturedConsole);
+
 }  // namespace
-
-void RegisterResetHook(void (*hook)())
-{
-    ResetHooks().push_back(hook);
-}
-
-void Reset()
-{
-    ClearFaults();
-    ClearRecords();
-    {
-        std::lock_guard<std::mutex> lock(S().mu);
-        S().captured.clear();
-    }
-    for (auto hook : ResetHooks()) {
-        hook();
-    }
-}
-
-bool SetRoot(const std::string &dir, std::string *error)
-{
-    // The directories a gateway always has; the library writes into them.
-    static const char *const kStandardDirs[] = {"/var/log/qzsim", "/var/zarvo", "/proc/wifilog/debug", "/lib", "/tmp"};
-    std::error_code ec;
-    for (const char *sub : kStandardDirs) {
-        std::filesystem::create_directories(dir + sub, ec);
-        if (ec) {
-            if (error) *error = "cannot use root " + dir + ": " + ec.message();
-            return false;
-        }
-    }
-    std::string abs = std::filesystem::absolute(dir, ec).lexically_normal().string();
-    while (abs.size() > 1 && abs.back() == '/') abs.pop_back();
-    std::lock_guard<std::mutex> lock(S().mu);
-    S().root = abs;
-    return true;
-}
-
-std::string Root()
-{
-    std::lock_guard<std::mutex> lock(S().mu);
-    return S().root;
-}
-
-std::string MapPath(const char *path)
-{
-    if (path == nullptr) return std::string();
-    std::lock_guard<std::mutex> lock(S().mu);
-    auto it = S().overrides.find(path);
-    if (it != S().overrides.end()) return it->second;
-    if (path[0] != '/') return path;
-    return S().root + path;
-}
-
-void MapOverride(const std::string &path, const std::string &target)
-{
-    std::lock_guard<std::mutex> lock(S().mu);
-    if (target.empty()) {
-        S().overrides.erase(path);
-    } else {
-        S().overrides[path] = target;
-    }
-}
 
 void FailCall(const std::string &name, long long code, int skip, int times)
 {
@@ -228,27 +159,6 @@ std::string VFormat(const char *fmt, va_list ap)
     vsnprintf(out.data(), out.size(), fmt, ap);
     out.resize(static_cast<size_t>(n));
     return out;
-}
-
-void AppendPlatformLog(const char *name, const std::string &line)
-{
-    std::string root = Root();
-    if (root.empty()) return;
-    // A long-running host keeps the newest few MiB of each log: the older half
-    // moves to "<name>.1".
-    constexpr uintmax_t kMaxLogBytes = 4u << 20;
-    const std::string path = root + "/var/log/qzsim/" + name;
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0 && static_cast<uintmax_t>(st.st_size) > kMaxLogBytes) {
-        (void)rename(path.c_str(), (path + ".1").c_str());
-    }
-    // Plain descriptors: timer cycles append several lines per station, and a
-    // stream per line costs far more than the write itself.
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    std::string text = line + '\n';
-    (void)!write(fd, text.data(), text.size());
-    close(fd);
 }
 
 void RecordLastWord(const LastWord &lw)
