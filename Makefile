@@ -6,7 +6,7 @@ ARGS ?=
 
 
 .PHONY: deps build run test test-plain test-asan test-tsan test-armhf fuzz bench format format-check clean \
-	package package-armhf lintian check-install abi-check abi-update fuzz-long soak
+	package package-armhf lintian check-install abi-check abi-update fuzz-long soak golden-update
 
 deps:
 	@scripts/install-deps.sh
@@ -32,6 +32,11 @@ test-tsan: deps
 	ctest --preset tsan
 
 test: format-check test-plain test-asan test-tsan
+
+# Rewrites the golden sessions' expected transcripts from the native build;
+# review the diff before committing it.
+golden-update: build
+	for s in tests/golden/*.session; do tests/golden/run-session.sh build/bin/wlan_host $$s --update; done
 
 # The whole suite built for 32-bit ARM and run under qemu-arm, then the
 # library's footprint there.

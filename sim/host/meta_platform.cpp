@@ -32,11 +32,11 @@ bool Cycles(const std::vector<std::string> &args, std::string *out)
 {
     long long n = 0;
     if (args.size() != 1 || !ParseInt(args[0], 1, 1000000, &n)) return false;
-    qzsim::RunTimerCycles(static_cast<int>(n));
+    qzsim::StepTimerCycles(static_cast<int>(n));
     *out = "ran " + std::to_string(n) + " timer cycle" + (n == 1 ? "" : "s");
     return true;
 }
-HOST_META("cycles", "N", "run N timer cycles now (1 to 1000000)", Cycles);
+HOST_META("cycles", "N", "run N timer cycles now (1 to 1000000; a fixed clock moves a period each)", Cycles);
 
 // An optional "clear" argument empties the records after showing them.
 bool ClearArg(const std::vector<std::string> &args, bool *clear)

@@ -22,6 +22,7 @@
 
 #include "host.h"
 #include "qz_sim_service.h"
+#include "qz_sim_util.h"
 #include "qz_wlan_version.h"
 
 namespace {
@@ -47,6 +48,20 @@ constexpr char kUsage[] =
     "  -c LINE          run LINE after start-up (repeatable, in order), print its\n"
     "                   output and exit: 0 when every line was delivered, 1 otherwise\n"
     "  --serve          read no console input; run until SIGINT or SIGTERM (or .quit)\n"
+    "  --clock 'YYYY-MM-DD HH:MM:SS[.uuuuuu]'\n"
+    "                   start the simulated clock there, in the profile's zone; it\n"
+    "                   then moves only by .advance and .cycles (a cycle period\n"
+    "                   each), and timers run only then, never on real time\n"
+    "  --seed N         seed every random source of the platform (same seed, same\n"
+    "                   random passwords); without it randomness is the kernel's\n"
+    "  -f FILE, --script FILE\n"
+    "                   run the session FILE: one line per command, '#' comments\n"
+    "                   and blank lines skipped, \".expect-fail LINE\" for a line\n"
+    "                   that must be refused; exit 0 when every line went as\n"
+    "                   expected, 1 otherwise\n"
+    "  --transcript FILE\n"
+    "                   write each line run after the prompt, then its output,\n"
+    "                   with the sandbox root written as <root>\n"
     "  --help           this text\n"
     "  --version        the program's name and version\n"
     "\n"
@@ -70,6 +85,11 @@ struct Options {
     unsigned cycleMs = 3000;
     std::vector<std::string> lines;
     bool serve = false;
+    std::string clock;
+    bool seeded = false;
+    uint64_t seed = 0;
+    std::string script;
+    std::string transcript;
 };
 
 [[noreturn]] void Fail(const std::string &message, int status = 2)
@@ -111,11 +131,26 @@ Options ParseOptions(int argc, char **argv)
             o.lines.push_back(value());
         } else if (arg == "--serve") {
             o.serve = true;
+        } else if (arg == "--clock") {
+            o.clock = value();
+        } else if (arg == "--seed") {
+            std::string v = value();
+            char *end = nullptr;
+            errno = 0;
+            o.seed = strtoull(v.c_str(), &end, 10);
+            if (v.empty() || v[0] == '-' || *end != '\0' || errno != 0) Fail("--seed: " + v + " is not 0 to 2^64-1");
+            o.seeded = true;
+        } else if (arg == "-f" || arg == "--script") {
+            o.script = value();
+        } else if (arg == "--transcript") {
+            o.transcript = value();
         } else {
             Fail("unknown option " + arg + " (see --help)");
         }
     }
-    if (o.serve && !o.lines.empty()) Fail("-c and --serve exclude each other");
+    if (int(o.serve) + int(!o.lines.empty()) + int(!o.script.empty()) > 1) {
+        Fail("-c, --script and --serve exclude each other");
+    }
     if (o.root.empty()) o.root = host::DefaultRoot();
     if (o.library.empty()) o.library = host::DefaultLibrary();
     return o;
@@ -201,16 +236,70 @@ void WatchSignals()
 
 // ---- Console modes -------------------------------------------------------------------
 
+// The transcript (--transcript): each line after the prompt, then its output.
+FILE *g_transcript = nullptr;
+
+// Writes text to the transcript with the sandbox root, which differs from run
+// to run, as "<root>".
+void Transcribe(const std::string &text)
+{
+    if (g_transcript == nullptr) return;
+    const std::string root = qzsim::Root();
+    std::string out = text;
+    for (size_t at = 0; !root.empty() && (at = out.find(root, at)) != std::string::npos; at += 6) {
+        out.replace(at, root.size(), "<root>");
+    }
+    fwrite(out.data(), 1, out.size(), g_transcript);
+}
+
 // Runs one line and prints its output; answers whether it was delivered.
 bool RunAndPrint(host::Dispatcher *dispatcher, const std::string &line)
 {
+    Transcribe("wlancmd> " + line + "\n");
     auto request = std::make_shared<host::Request>(line);
     dispatcher->Submit(request);
     return request->Drain([](bool isError, const std::string &text) {
         FILE *out = isError ? stderr : stdout;
         fwrite(text.data(), 1, text.size(), out);
         fflush(out);
+        Transcribe(text);
     });
+}
+
+// Runs a session file; answers whether every line went as expected (a line
+// marked ".expect-fail" refused, every other one delivered).
+bool RunScript(host::Dispatcher *dispatcher, const std::string &path)
+{
+    FILE *in = fopen(path.c_str(), "r");
+    if (in == nullptr) Fail("cannot open the script " + path + ": " + strerror(errno));
+    static const std::string kExpectFail = ".expect-fail";
+    bool ok = true;
+    char *buf = nullptr;
+    size_t cap = 0;
+    unsigned number = 0;
+    for (ssize_t n; !g_stop.load() && (n = getline(&buf, &cap, in)) >= 0;) {
+        number++;
+        std::string line(buf, static_cast<size_t>(n));
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        const size_t after = first + kExpectFail.size();
+        const bool expectFail = line.compare(first, kExpectFail.size(), kExpectFail) == 0 &&
+                                (line.size() == after || line[after] == ' ' || line[after] == '\t');
+        if (expectFail) {
+            const size_t rest = line.find_first_not_of(" \t", after);
+            if (rest == std::string::npos) Fail(path + ":" + std::to_string(number) + ": .expect-fail needs a line");
+            line.erase(0, rest);
+        }
+        if (RunAndPrint(dispatcher, line) == expectFail) {
+            fprintf(stderr, "wlan_host: %s:%u: %s\n", path.c_str(), number,
+                    expectFail ? "expected a refusal, the line was delivered" : "the line was refused");
+            ok = false;
+        }
+    }
+    free(buf);
+    fclose(in);
+    return ok;
 }
 
 // Waits for input on fd or a stop; false on a stop.
@@ -305,6 +394,18 @@ int main(int argc, char **argv)
     if (!qzsim::SetRoot(o.root, &error)) Fail(error);
     qzsim::Reset();
     if (!qzsim::LoadProfileFile(o.profile, &error)) Fail("bad profile: " + error);
+    // After the profile, whose zone the clock's text is read in.
+    if (!o.clock.empty()) {
+        time_t seconds = 0;
+        uint32_t micros = 0;
+        if (!qzsim::ParseLocalTime(o.clock, &seconds, &micros, &error)) Fail("--clock: " + error);
+        qzsim::FixClock(seconds, micros);
+        qzsim::SetTimerPeriod(o.cycleMs);
+    }
+    if (o.seeded) qzsim::SeedRandom(o.seed);
+    if (!o.transcript.empty() && (g_transcript = fopen(o.transcript.c_str(), "w")) == nullptr) {
+        Fail("cannot write the transcript " + o.transcript + ": " + strerror(errno));
+    }
     if (o.socket.empty()) o.socket = host::DefaultSocket(qzsim::Root());
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(o.socket).parent_path(), ec);
@@ -313,21 +414,26 @@ int main(int argc, char **argv)
 
     host::SocketServer server;
     if (!server.Listen(o.socket, &error)) Fail(error);
-    qzsim::StartEventThread();
+    // A fixed clock makes the session repeatable: events are delivered on the
+    // thread that raises them, and timers run only when the session says.
+    const bool fixed = !o.clock.empty();
+    if (!fixed) qzsim::StartEventThread();
     host::CliEntry cli = StartLibrary(o.library, &error);
     if (cli == nullptr) {
         server.Stop();
         qzsim::StopEventThread();
         Fail(error);
     }
-    qzsim::StartTimerThread(o.cycleMs);
+    if (!fixed) qzsim::StartTimerThread(o.cycleMs);
     host::Dispatcher dispatcher(cli, RequestStop);
     dispatcher.Start();
     server.Start(&dispatcher);
     std::thread watcher(WatchSignals);
 
     int status = 0;
-    if (!o.lines.empty()) {
+    if (!o.script.empty()) {
+        status = RunScript(&dispatcher, o.script) ? 0 : 1;
+    } else if (!o.lines.empty()) {
         for (const auto &line : o.lines) {
             if (g_stop.load()) break;
             if (!RunAndPrint(&dispatcher, line)) status = 1;
@@ -353,6 +459,10 @@ int main(int argc, char **argv)
     pthread_kill(watcher.native_handle(), SIGUSR1);
     watcher.join();
     close(g_stopFd);
+    if (g_transcript != nullptr && fclose(g_transcript) != 0) {
+        fprintf(stderr, "wlan_host: the transcript %s is incomplete: %s\n", o.transcript.c_str(), strerror(errno));
+        status = 1;
+    }
     fflush(stdout);
     return status;
 }

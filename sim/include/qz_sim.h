@@ -120,8 +120,19 @@ void ClearRecords();
 // ---- Time ------------------------------------------------------------------------
 
 // Fixes the clock at an epoch time (the local time follows the profile's zone).
+// From then on it moves only by AdvanceClock and StepTimerCycles, or when it
+// is fixed again (backwards too, as a gateway's clock jumps at NTP sync).
 void FixClock(time_t seconds, uint32_t micros);
 void UnfixClock();
+bool ClockFixed();
+// The platform's time: the fixed one, or the real time.
+void ClockNow(time_t *seconds, uint32_t *micros);
+// Parses "YYYY-MM-DD HH:MM:SS[.uuuuuu]" as a local time of the configured
+// zone. false and a message when it is malformed or names no local time (a
+// daylight-saving gap).
+bool ParseLocalTime(const std::string &text, time_t *seconds, uint32_t *micros, std::string *error);
+// "YYYY-MM-DD HH:MM:SS.uuuuuu ZONE" of an epoch time, in the configured zone.
+std::string FormatLocalTime(time_t seconds, uint32_t micros);
 
 // ---- Timer service and event centre ------------------------------------------------
 
@@ -131,6 +142,16 @@ void RunTimerCycles(int n);
 // The real timer thread, one period for every timer. Stop joins it.
 void StartTimerThread(unsigned periodMs);
 void StopTimerThread();
+// The timer period that a fixed clock's cycles follow (default 3000 ms).
+void SetTimerPeriod(unsigned periodMs);
+// Runs n cycles on the calling thread; with a fixed clock each first moves
+// the clock to its due time (a period after the last cycle).
+void StepTimerCycles(int n);
+// With a fixed clock, moves it forward by micros, running every cycle that
+// falls due on the way at its due time. false (nothing done) with a real clock.
+bool AdvanceClock(uint64_t micros);
+// How many cycles AdvanceClock(micros) would run.
+uint64_t CyclesWithin(uint64_t micros);
 
 // Events: delivered on the calling thread (default) or queued to the event
 // thread once it runs.

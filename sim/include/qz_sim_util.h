@@ -22,6 +22,8 @@ enum JsonResult : uint32_t {
 // kernel's getrandom (as Reset() does).
 using RandomSource = std::function<void(uint8_t *buf, size_t len)>;
 void SetRandomSource(RandomSource source);
+// A seeded source: the same seed gives the same bytes, on every target.
+void SeedRandom(uint64_t seed);
 
 // A JSON object handle owned by the caller (free it with JsonFree); member
 // handles that JSON_ObjGetValueObj gives stay valid as long as their root.

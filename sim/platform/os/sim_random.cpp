@@ -1,8 +1,11 @@
-// Random bytes: the kernel's getrandom, or a source the tests install.
+// Random bytes: the kernel's getrandom, a seeded generator whose bytes are
+// the same on every target, or a source the tests install.
 #include <sys/random.h>
 
 #include <cerrno>
+#include <memory>
 #include <mutex>
+#include <random>
 
 #include "qz_platform.h"
 #include "qz_sim_util.h"
@@ -52,6 +55,19 @@ void SetRandomSource(RandomSource source)
 {
     std::lock_guard<std::mutex> lock(SourceMutex());
     Source() = std::move(source);
+}
+
+void SeedRandom(uint64_t seed)
+{
+    // mt19937_64's sequence is fixed by the C++ standard, and its words are
+    // taken apart low byte first: the same bytes on 32-bit ARM and x86-64.
+    auto engine = std::make_shared<std::mt19937_64>(seed);
+    SetRandomSource([engine](uint8_t *buf, size_t len) {
+        for (size_t i = 0; i < len; i += 8) {
+            const uint64_t word = (*engine)();
+            for (size_t k = 0; k < 8 && i + k < len; k++) buf[i + k] = static_cast<uint8_t>(word >> (8 * k));
+        }
+    });
 }
 
 }  // namespace qzsim

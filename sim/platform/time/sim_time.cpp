@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -21,14 +22,11 @@ namespace {
 
 constexpr char kDefaultZone[] = "Asia/Shanghai";
 
-// Every log record reads the clock, from any number of threads: the real
-// clock's path takes no lock (the fixed flag is an atomic; only a fixed time
-// is read under the mutex).
+// Every log record reads the clock, from any number of threads: neither the
+// real nor the fixed clock takes a lock (a fixed time is one 64-bit atomic).
 struct Clock {
-    std::mutex mu;
     std::atomic<bool> fixed{false};
-    time_t seconds = 0;
-    uint32_t micros = 0;
+    std::atomic<int64_t> micros{0};  // since the epoch, while fixed
 };
 
 Clock &C()
@@ -37,6 +35,8 @@ Clock &C()
     return clock;
 }
 
+constexpr int64_t kMicrosPerSecond = 1000000;
+
 // Bumped by every zone change, so that no thread keeps a broken-down time of
 // the old zone.
 std::atomic<uint32_t> g_zoneGeneration{0};
@@ -44,12 +44,10 @@ std::atomic<uint32_t> g_zoneGeneration{0};
 void Now(time_t *seconds, uint32_t *micros)
 {
     if (C().fixed.load(std::memory_order_acquire)) {
-        std::lock_guard<std::mutex> lock(C().mu);
-        if (C().fixed.load(std::memory_order_relaxed)) {
-            *seconds = C().seconds;
-            *micros = C().micros;
-            return;
-        }
+        const int64_t t = C().micros.load(std::memory_order_acquire);
+        *seconds = static_cast<time_t>(t / kMicrosPerSecond);
+        *micros = static_cast<uint32_t>(t % kMicrosPerSecond);
+        return;
     }
     struct timeval tv;
     gettimeofday(&tv, nullptr);
@@ -126,6 +124,11 @@ struct Timers {
     std::thread thread;
     std::condition_variable cv;
     bool stop = false;
+    // The simulated clock's timer: the period, and how far the clock has
+    // moved since the last cycle (only moving forward counts, as a timer
+    // service's monotonic clock does not follow the wall clock's jumps).
+    int64_t periodMicros = 3000 * 1000;
+    int64_t sinceCycleMicros = 0;
 };
 
 Timers &T()
@@ -160,6 +163,32 @@ void ResetTime()
     StopTimerThread();
     std::lock_guard<std::mutex> lock(T().mu);
     T().table.clear();
+    T().periodMicros = 3000 * 1000;
+    T().sinceCycleMicros = 0;
+}
+
+// Moves the fixed clock forward by us and counts it towards the next cycle.
+void MoveFixedClock(int64_t us)
+{
+    C().micros.fetch_add(us, std::memory_order_acq_rel);
+    std::lock_guard<std::mutex> lock(T().mu);
+    T().sinceCycleMicros += us;
+}
+
+int64_t MicrosToNextCycle()
+{
+    std::lock_guard<std::mutex> lock(T().mu);
+    return T().periodMicros - T().sinceCycleMicros;
+}
+
+// A cycle of the simulated clock's timer: due now, so the count starts again.
+void RunDueCycle()
+{
+    {
+        std::lock_guard<std::mutex> lock(T().mu);
+        T().sinceCycleMicros = 0;
+    }
+    RunOneCycle();
 }
 QZSIM_ON_RESET(ResetTime);
 
@@ -175,16 +204,104 @@ void RegisterCycleHook(void (*hook)())
 
 void FixClock(time_t seconds, uint32_t micros)
 {
-    std::lock_guard<std::mutex> lock(C().mu);
-    C().fixed = true;
-    C().seconds = seconds;
-    C().micros = micros;
+    C().micros.store(static_cast<int64_t>(seconds) * kMicrosPerSecond + micros, std::memory_order_release);
+    C().fixed.store(true, std::memory_order_release);
 }
 
 void UnfixClock()
 {
-    std::lock_guard<std::mutex> lock(C().mu);
-    C().fixed = false;
+    C().fixed.store(false, std::memory_order_release);
+}
+
+bool ClockFixed()
+{
+    return C().fixed.load(std::memory_order_acquire);
+}
+
+void ClockNow(time_t *seconds, uint32_t *micros)
+{
+    Now(seconds, micros);
+}
+
+bool ParseLocalTime(const std::string &text, time_t *seconds, uint32_t *micros, std::string *error)
+{
+    struct tm tm {};
+    int used = 0;
+    char dot = 0;
+    const bool shaped = text.size() >= 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' && text[13] == ':' &&
+                        text[16] == ':' &&
+                        sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
+                               &tm.tm_hour, &tm.tm_min, &tm.tm_sec, &used) == 6 &&
+                        used == 19 && text.find_first_not_of("0123456789-: ", 0) >= 19;
+    const std::string fraction = shaped && text.size() > 19 ? text.substr(20) : "";
+    if (shaped && text.size() > 19) dot = text[19];
+    if (!shaped || (text.size() > 19 && (dot != '.' || fraction.empty() || fraction.size() > 6 ||
+                                         fraction.find_first_not_of("0123456789") != std::string::npos))) {
+        *error = "\"" + text + "\" is not YYYY-MM-DD HH:MM:SS[.uuuuuu]";
+        return false;
+    }
+    const struct tm asked = tm;
+    tm.tm_year -= 1900;
+    tm.tm_mon -= 1;
+    tm.tm_isdst = -1;
+    const time_t t = mktime(&tm);
+    // mktime normalises what it is given: a field out of range, or a time the
+    // zone skips, comes back changed.
+    if (t == static_cast<time_t>(-1) || tm.tm_year + 1900 != asked.tm_year || tm.tm_mon + 1 != asked.tm_mon ||
+        tm.tm_mday != asked.tm_mday || tm.tm_hour != asked.tm_hour || tm.tm_min != asked.tm_min ||
+        tm.tm_sec != asked.tm_sec || t < 0 || static_cast<long long>(t) > UINT32_MAX) {
+        *error = "\"" + text + "\" is no local time of the zone (1970 to 2106)";
+        return false;
+    }
+    *seconds = t;
+    *micros = static_cast<uint32_t>(std::stoul((fraction + "000000").substr(0, 6)));
+    return true;
+}
+
+std::string FormatLocalTime(time_t seconds, uint32_t micros)
+{
+    struct tm tm {};
+    char text[80] = "";
+    if (localtime_r(&seconds, &tm) == nullptr) return "?";
+    const size_t n = strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", &tm);
+    char zone[16] = "";
+    (void)strftime(zone, sizeof(zone), "%Z", &tm);
+    snprintf(text + n, sizeof(text) - n, ".%06u %s", micros, zone);
+    return text;
+}
+
+void SetTimerPeriod(unsigned periodMs)
+{
+    std::lock_guard<std::mutex> lock(T().mu);
+    T().periodMicros = static_cast<int64_t>(periodMs) * 1000;
+}
+
+uint64_t CyclesWithin(uint64_t micros)
+{
+    const int64_t toNext = MicrosToNextCycle();
+    if (micros < static_cast<uint64_t>(toNext)) return 0;
+    std::lock_guard<std::mutex> lock(T().mu);
+    return 1 + (micros - static_cast<uint64_t>(toNext)) / static_cast<uint64_t>(T().periodMicros);
+}
+
+bool AdvanceClock(uint64_t micros)
+{
+    if (!ClockFixed()) return false;
+    auto left = static_cast<int64_t>(micros);
+    for (int64_t step; left >= (step = MicrosToNextCycle()); left -= step) {
+        MoveFixedClock(step);
+        RunDueCycle();
+    }
+    MoveFixedClock(left);
+    return true;
+}
+
+void StepTimerCycles(int n)
+{
+    for (int i = 0; i < n; i++) {
+        if (ClockFixed()) MoveFixedClock(MicrosToNextCycle());
+        RunDueCycle();
+    }
 }
 
 void RunTimerCycles(int n)
@@ -195,6 +312,7 @@ void RunTimerCycles(int n)
 void StartTimerThread(unsigned periodMs)
 {
     StopTimerThread();
+    SetTimerPeriod(periodMs);
     T().stop = false;
     T().thread = std::thread([periodMs] {
         std::unique_lock<std::mutex> lock(T().mu);

@@ -1,0 +1,262 @@
+// Meta-commands that make a session repeatable: the simulated clock (shown,
+// set, moved) and a listing of the files the library wrote in the sandbox,
+// so that a transcript pins them too.
+#include <dlfcn.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "host.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr uint64_t kMaxAdvanceCycles = 1000000;  // as many as .cycles runs at once
+constexpr size_t kShownTextBytes = 16384;        // a longer text shows its ends and a digest
+constexpr size_t kShownEndLines = 5;
+
+bool Refused(const std::string &error, std::string *out)
+{
+    *out = "refused: " + error;
+    return false;
+}
+
+std::string Now()
+{
+    time_t seconds = 0;
+    uint32_t micros = 0;
+    qzsim::ClockNow(&seconds, &micros);
+    return qzsim::FormatLocalTime(seconds, micros) + (qzsim::ClockFixed() ? "" : " (real time)");
+}
+
+bool Clock(const std::vector<std::string> &args, std::string *out)
+{
+    if (args.empty()) {
+        *out = Now();
+        return true;
+    }
+    if (args.size() != 3 || args[0] != "SET") return false;
+    time_t seconds = 0;
+    uint32_t micros = 0;
+    std::string error;
+    if (!qzsim::ParseLocalTime(args[1] + " " + args[2], &seconds, &micros, &error)) return Refused(error, out);
+    if (!qzsim::ClockFixed()) return Refused("the clock is real time (start the host with --clock)", out);
+    qzsim::FixClock(seconds, micros);
+    *out = Now();
+    return true;
+}
+HOST_META("clock", "[SET YYYY-MM-DD HH:MM:SS[.uuuuuu]]",
+          "print the simulated time, or set it (backwards too; with --clock only)", Clock);
+
+// "SECONDS[.uuuuuu]" as microseconds.
+bool ParseDuration(const std::string &text, uint64_t *micros)
+{
+    const size_t dot = text.find('.');
+    const std::string whole = text.substr(0, dot);
+    const std::string fraction = dot == std::string::npos ? "" : text.substr(dot + 1);
+    auto digits = [](const std::string &s) { return s.find_first_not_of("0123456789") == std::string::npos; };
+    if (whole.empty() || whole.size() > 9 || !digits(whole) || !digits(fraction) || fraction.size() > 6 ||
+        (dot != std::string::npos && fraction.empty())) {
+        return false;
+    }
+    *micros = std::stoull(whole) * 1000000 + std::stoull((fraction + "000000").substr(0, 6));
+    return true;
+}
+
+bool Advance(const std::vector<std::string> &args, std::string *out)
+{
+    uint64_t micros = 0;
+    if (args.size() != 1) return false;
+    if (!ParseDuration(args[0], &micros)) return Refused("\"" + args[0] + "\" is not SECONDS[.uuuuuu]", out);
+    if (!qzsim::ClockFixed()) return Refused("the clock is real time (start the host with --clock)", out);
+    const uint64_t cycles = qzsim::CyclesWithin(micros);
+    if (cycles > kMaxAdvanceCycles) {
+        return Refused(
+            "that runs " + std::to_string(cycles) + " timer cycles, more than " + std::to_string(kMaxAdvanceCycles),
+            out);
+    }
+    (void)qzsim::AdvanceClock(micros);
+    *out = Now() + ", " + std::to_string(cycles) + " timer cycle" + (cycles == 1 ? "" : "s") + " ran";
+    return true;
+}
+HOST_META("advance", "SECONDS[.uuuuuu]", "move the simulated clock on, running the timer cycles due (--clock)",
+          Advance);
+
+// The library's password generator, as the service's callers use it: with
+// --seed the passwords repeat.
+bool Password(const std::vector<std::string> &args, std::string *out)
+{
+    using Generate = uint32_t (*)(uint32_t len, char *dst, uint32_t size);
+    if (args.size() != 1 || args[0].size() > 3 || args[0].find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const auto len = static_cast<uint32_t>(std::stoul(args[0]));
+    auto generate = reinterpret_cast<Generate>(dlsym(RTLD_DEFAULT, "WLAN_GenerateRandPwd"));
+    if (generate == nullptr) return Refused("the library has no WLAN_GenerateRandPwd", out);
+    char password[1024] = "";
+    const uint32_t status = generate(len, password, sizeof(password));
+    *out = status == 0 ? std::string(password) : "refused: WLAN_GenerateRandPwd answered " + std::to_string(status);
+    return status == 0;
+}
+HOST_META("password", "LEN", "a random password of LEN characters from the library (repeats with --seed)", Password);
+
+// Appends records to a ring through the library's writer, as the service's
+// modules do: "TEXT n<number>" behind the writer's time prefix.
+bool Log(const std::vector<std::string> &args, std::string *out)
+{
+    static const char *const kRings[][2] = {{"wlan", "WLAN_CMD_LOG_TblGet"},
+                                            {"apled", "WLAN_CMD_APLEDLOG_TblGet"},
+                                            {"xlink", "WLAN_CMD_ZarvoErrLOG_TblGet"},
+                                            {"vitrans", "WLAN_CMD_VitransLog_TblGet"}};
+    using Ring = void *(*)();
+    using Save = void (*)(void *ring, const char *fmt, ...);
+    if (args.size() != 3 || args[1].size() > 5 || args[1].find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const char *getter = nullptr;
+    for (const auto &ring : kRings) {
+        if (args[0] == ring[0]) getter = ring[1];
+    }
+    if (getter == nullptr) return Refused("no ring \"" + args[0] + "\" (wlan, apled, xlink, vitrans)", out);
+    auto ringOf = reinterpret_cast<Ring>(dlsym(RTLD_DEFAULT, getter));
+    auto save = reinterpret_cast<Save>(dlsym(RTLD_DEFAULT, "WLAN_LOG_SaveWlanLog"));
+    if (ringOf == nullptr || save == nullptr) return Refused("the library has no ring writer", out);
+    const unsigned long count = std::stoul(args[1]);
+    for (unsigned long i = 1; i <= count; i++) save(ringOf(), "%s n%lu", args[2].c_str(), i);
+    *out = std::to_string(count) + " record" + (count == 1 ? "" : "s") + " appended to the " + args[0] + " ring";
+    return true;
+}
+HOST_META("log", "RING COUNT TEXT", "append COUNT records \"TEXT n<i>\" to a ring (wlan, apled, xlink, vitrans)", Log);
+
+// ---- .files -------------------------------------------------------------------------
+
+// The host's own files are not the library's.
+bool HostOwned(const std::string &path)
+{
+    return path.rfind("/var/log/qzsim/", 0) == 0 || path.rfind("/var/run/", 0) == 0;
+}
+
+// Text: well-formed UTF-8 with no control bytes but tab and line ends.
+bool IsText(const std::string &bytes)
+{
+    for (unsigned char c : bytes) {
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7f) return false;
+    }
+    std::string error;
+    std::istringstream lines(bytes);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::replace(line.begin(), line.end(), '\t', ' ');
+        if (!host::CheckClientLine(line, true, &error)) return false;
+    }
+    return true;
+}
+
+// FNV-1a, 64 bits: pins bytes too long to show, the same on every target.
+std::string Digest(const std::string &bytes)
+{
+    uint64_t h = 14695981039346656037ull;
+    for (unsigned char c : bytes) h = (h ^ c) * 1099511628211ull;
+    char text[32];
+    snprintf(text, sizeof(text), "fnv1a64 %016llx", static_cast<unsigned long long>(h));
+    return text;
+}
+
+std::vector<std::string> SplitLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// A text in full with "| " before each line; a long one by its first and
+// last lines, its line count and its digest.
+std::string ShowText(const std::string &bytes)
+{
+    const std::vector<std::string> lines = SplitLines(bytes);
+    std::string out;
+    auto show = [&](size_t from, size_t to) {
+        for (size_t i = from; i < to; i++) out += "| " + lines[i] + "\n";
+    };
+    if (bytes.size() <= kShownTextBytes) {
+        show(0, lines.size());
+    } else {
+        show(0, kShownEndLines);
+        out += "| ... " + std::to_string(lines.size()) + " lines, " + Digest(bytes) + "\n";
+        show(lines.size() - kShownEndLines, lines.size());
+    }
+    if (!bytes.empty() && bytes.back() != '\n') out += "(no newline at the end)\n";
+    return out;
+}
+
+std::string ReadFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// A gzip'd tar by its members (name, size, digest): its own bytes carry the
+// time the members were packed.
+std::string ShowArchive(const fs::path &path)
+{
+    const std::string quoted = "'" + path.string() + "'";
+    std::string out;
+    FILE *list = popen(("tar -tzf " + quoted + " 2>/dev/null").c_str(), "r");
+    if (list == nullptr) return "  (cannot list the archive)\n";
+    char name[4096];
+    while (fgets(name, sizeof(name), list) != nullptr) {
+        std::string member(name);
+        if (!member.empty() && member.back() == '\n') member.pop_back();
+        std::string bytes;
+        if (FILE *content = popen(("tar -xzOf " + quoted + " '" + member + "' 2>/dev/null").c_str(), "r")) {
+            char buf[65536];
+            for (size_t n; (n = fread(buf, 1, sizeof(buf), content)) > 0;) bytes.append(buf, n);
+            (void)pclose(content);
+        }
+        out += "  member " + member + ", " + std::to_string(bytes.size()) + " bytes, " + Digest(bytes) + "\n";
+    }
+    if (pclose(list) != 0) out += "  (not a whole gzip'd tar)\n";
+    return out;
+}
+
+std::string ShowFile(const fs::path &path, const std::string &shown)
+{
+    if (shown.size() > 7 && shown.compare(shown.size() - 7, 7, ".tar.gz") == 0) {
+        return shown + ", gzip'd tar\n" + ShowArchive(path);
+    }
+    const std::string bytes = ReadFile(path);
+    std::string out = shown + ", " + std::to_string(bytes.size()) + " bytes";
+    if (!IsText(bytes)) return out + ", binary, " + Digest(bytes) + "\n";
+    return out + "\n" + ShowText(bytes);
+}
+
+bool Files(const std::vector<std::string> &args, std::string *out)
+{
+    if (args.size() > 1) return false;
+    const std::string root = qzsim::Root();
+    std::vector<std::string> paths;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
+        std::string shown = it->path().string().substr(root.size());
+        if (HostOwned(shown) || (!args.empty() && fnmatch(args[0].c_str(), shown.c_str(), 0) != 0)) continue;
+        paths.push_back(shown);
+    }
+    std::sort(paths.begin(), paths.end());
+    for (const auto &shown : paths) *out += ShowFile(root + shown, shown);
+    *out += std::to_string(paths.size()) + " file" + (paths.size() == 1 ? "" : "s");
+    return true;
+}
+HOST_META("files", "[GLOB]", "list the library's files in the sandbox (text shown, archives by member)", Files);
+
+}  // namespace
