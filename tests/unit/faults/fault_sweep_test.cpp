@@ -86,6 +86,12 @@ struct Row {
     size_t (*kept)() = nullptr;          // blocks the library keeps for good (not a leak)
 };
 
+// The row's name in test names and failures, not a dump of its bytes.
+void PrintTo(const Row &row, std::ostream *os)
+{
+    *os << row.name;
+}
+
 struct Outcome {
     uint32_t ret = 0;
     std::string console;
