@@ -3,6 +3,7 @@
 // hand from tests. A timer callback is never re-entered.
 #include <sys/time.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -175,10 +176,11 @@ void MoveFixedClock(int64_t us)
     T().sinceCycleMicros += us;
 }
 
+// 0 when a cycle is already due (the period was shortened since the last one).
 int64_t MicrosToNextCycle()
 {
     std::lock_guard<std::mutex> lock(T().mu);
-    return T().periodMicros - T().sinceCycleMicros;
+    return std::max<int64_t>(0, T().periodMicros - T().sinceCycleMicros);
 }
 
 // A cycle of the simulated clock's timer: due now, so the count starts again.
@@ -273,7 +275,7 @@ std::string FormatLocalTime(time_t seconds, uint32_t micros)
 void SetTimerPeriod(unsigned periodMs)
 {
     std::lock_guard<std::mutex> lock(T().mu);
-    T().periodMicros = static_cast<int64_t>(periodMs) * 1000;
+    T().periodMicros = static_cast<int64_t>(std::max(periodMs, 1u)) * 1000;
 }
 
 uint64_t CyclesWithin(uint64_t micros)
