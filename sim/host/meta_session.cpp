@@ -106,6 +106,21 @@ bool Password(const std::vector<std::string> &args, std::string *out)
 }
 HOST_META("password", "LEN", "a random password of LEN characters from the library (repeats with --seed)", Password);
 
+// A MAC text as the library writes it into logs (whole or masked, as the
+// feature FT_WLAN_SHOW_FULL_MAC says at the moment).
+bool MacLog(const std::vector<std::string> &args, std::string *out)
+{
+    using Format = void (*)(const char *mac, char *dst, uint32_t size);
+    if (args.size() != 1) return false;
+    auto format = reinterpret_cast<Format>(dlsym(RTLD_DEFAULT, "WLAN_GetMacLogFormat"));
+    if (format == nullptr) return Refused("the library has no WLAN_GetMacLogFormat", out);
+    char text[64] = "";
+    format(args[0].c_str(), text, sizeof(text));
+    *out = text;
+    return true;
+}
+HOST_META("maclog", "MAC", "the MAC text as the library writes it into logs (FT_WLAN_SHOW_FULL_MAC)", MacLog);
+
 // Appends records to a ring through the library's writer, as the service's
 // modules do: "TEXT n<number>" behind the writer's time prefix.
 bool Log(const std::vector<std::string> &args, std::string *out)
