@@ -2,7 +2,8 @@
 # Line and branch coverage of the library and the simulated platform by the
 # test suite (gcc --coverage, reported by gcovr: apt-get install gcovr).
 # Usage: scripts/coverage.sh [BUILD_DIR]; the reports are written beside the
-# build as coverage-lines.txt and coverage-branches.txt.
+# build as coverage-lines.txt and coverage-branches.txt, and whole as
+# coverage.json for scripts/coverage-compare.py.
 set -eu
 dir=${1:-build-cov}
 jobs=$(nproc)
@@ -17,5 +18,6 @@ ctest --test-dir "$dir" -j "$jobs" -LE valgrind -E '^abi$|TwentyWlancmdClients' 
 report() { gcovr -r . "$dir" --filter src/ --filter sim/ --gcov-ignore-parse-errors "$@" 2>/dev/null; }
 report >"$dir/coverage-lines.txt"
 report --branches >"$dir/coverage-branches.txt"
+report --json "$dir/coverage.json"
 echo "lines:    $(tail -2 "$dir/coverage-lines.txt" | head -1)"
 echo "branches: $(tail -2 "$dir/coverage-branches.txt" | head -1)"
