@@ -112,6 +112,14 @@ TEST_F(FeatureTest, EventRefreshesEveryRowOfItsNameOnly)
         EXPECT_EQ(c.fn(0), c.after) << c.eventName;
     }
     EXPECT_EQ(WLAN_FT_RefreshFeatureByEvent(nullptr), 0u);
+
+    // A refresh while a reader holds its answer (1) caches the newer one (0):
+    // the reader must not overwrite it.
+    WLAN_FT_ResetCaches();
+    qzsim::SetFeature("FT_WLAN_MULTILINK", 1);
+    qzsim::AfterNextFeatureAnswer([](const std::string &name) { qzsim::ChangeFeature(name, 0); });
+    EXPECT_EQ(WLAN_FT_FT_WLAN_MULTILINK(0), 1u);  // what it was told
+    EXPECT_EQ(WLAN_FT_FT_WLAN_MULTILINK(0), 0u);  // what is cached
 }
 
 }  // namespace
