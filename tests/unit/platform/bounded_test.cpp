@@ -51,6 +51,7 @@ TEST(Bounded, StringCopiesFitOrFailEmpty)
     EXPECT_EQ(strcpy_s(nullptr, 4, "a"), 22);
     Guarded zero(0);
     EXPECT_EQ(strcpy_s(zero.dest(), 0, "a"), 22);
+    EXPECT_EQ(strcpy_s(zero.dest(), 0x80000000u, "a"), 22);  // a size above 2^31 - 1 is a caller's bug
     EXPECT_TRUE(zero.GuardsIntact());
 }
 

@@ -45,6 +45,8 @@ TEST_F(ShellTest, RegistrationRefusalsAndAFullTable)
     EXPECT_EQ(Reg("one-too-many", nullptr, Record), 1u);  // the table holds the whole catalogue: 32
     EXPECT_EQ(g_stCmdTable.count, 32u);
     EXPECT_EQ(qztest::RunLine("cmd31"), "");
+    g_stCmdTable.entries[31].handler = [](uint32_t, char *[]) { return 1u; };
+    EXPECT_EQ(qztest::RunLine("cmd31"), "");  // failed, but no help text to show
 }
 
 TEST_F(ShellTest, HandlerWordsAnEntryWithoutHandlerAndAnOverlongWord)
