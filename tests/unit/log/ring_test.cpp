@@ -28,9 +28,9 @@ TEST_F(RingTest, WrapAtTheLastByteAndARecordLargerThanTheRing)
     QZ_WLAN_CpLog(&g_stApLEDLog, "1", 1);  // reaches exactly 10239: appended at the end
     EXPECT_EQ(g_stApLEDLog.uiWritePos, 10239u);
     EXPECT_EQ(Text(g_stApLEDLog), filler + "1");
-    QZ_WLAN_CpLog(&g_stApLEDLog, "NEW", 3);  // would reach 10242: written at the start, the rest stays
-    EXPECT_EQ(g_stApLEDLog.uiWritePos, 3u);
-    EXPECT_EQ(Text(g_stApLEDLog), "NEW" + filler.substr(3) + "1");
+    QZ_WLAN_CpLog(&g_stApLEDLog, "N", 1);  // would reach 10240: written at the start, the rest stays
+    EXPECT_EQ(g_stApLEDLog.uiWritePos, 1u);
+    EXPECT_EQ(Text(g_stApLEDLog), "N" + filler.substr(1) + "1");
 
     // Refused after the wrap it asked for: the next append starts on a cleared area.
     QZ_WLAN_CpLog(&g_stWlanLog, "old", 3);
