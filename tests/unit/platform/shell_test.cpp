@@ -9,7 +9,7 @@ using ShellCommand = qztest::PlatformTest;
 
 uint32_t RunShell(const char *command)
 {
-    char buf[QZ_OS_CMD_BUF_LEN];
+    char buf[1020];
     EXPECT_GT(QZ_OS_CmdFormat(buf, "%s", command), 0);
     SSP_EXEC_OPT_S opt = {0, 1, 0};
     return SSP_ExecShellCmd(&opt, buf, 0);
@@ -37,8 +37,8 @@ TEST_F(ShellCommand, AbsolutePathsAreMappedBelowTheRoot)
 
 TEST_F(ShellCommand, FormatFailuresAndInjectedFaults)
 {
-    char buf[QZ_OS_CMD_BUF_LEN];
-    EXPECT_LT(QZ_OS_CmdFormat(buf, "%s", std::string(QZ_OS_CMD_BUF_LEN, 'x').c_str()), 0);
+    char buf[1020];
+    EXPECT_LT(QZ_OS_CmdFormat(buf, "%s", std::string(1020, 'x').c_str()), 0);
     EXPECT_STREQ(buf, "");
     qzsim::FailCall("SSP_ExecShellCmd", 7);
     EXPECT_EQ(RunShell("true"), 7u);

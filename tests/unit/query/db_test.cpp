@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "qz_platform.h"
-#include "qz_sim_bounded.h"
 #include "qz_wlan_query.h"
 #include "query_test.h"
 
@@ -21,19 +20,19 @@ TEST_F(QueryTest, ListsReferToTheCallersValuesInPlace)
     ASSERT_TRUE(list && list->size() == 3);
     for (int i = 0; i < 3; i++) {
         EXPECT_EQ((*list)[i].id, keys[i].uiParaId);
-        EXPECT_EQ((*list)[i].type, WLAN_DB_TYPE_UINT32);  // keys are always 32-bit values
+        EXPECT_EQ((*list)[i].type, 1u);  // keys are always 32-bit values
         EXPECT_EQ((*list)[i].value, &keys[i].uiValue);
     }
     EXPECT_EQ(QZ_XML_DBFreeParaList(handle), 0u);
 
     uint32_t number = 5;
     char text[8] = "abc";
-    WLAN_DB_PARA_S paras[2] = {{0x201, &number, WLAN_DB_TYPE_UINT32}, {0x202, text, WLAN_DB_TYPE_STRING}};
+    WLAN_DB_PARA_S paras[2] = {{0x201, &number, 1u}, {0x202, text, 6u}};
     ASSERT_EQ(WLAN_DB_AllocAppendParaList(&handle, paras, 2), 0u);
     list = qzsim::XmlDbList(handle);
     ASSERT_TRUE(list && list->size() == 2);
     EXPECT_EQ((*list)[1].id, 0x202u);
-    EXPECT_EQ((*list)[1].type, WLAN_DB_TYPE_STRING);
+    EXPECT_EQ((*list)[1].type, 6u);
     EXPECT_EQ((*list)[1].value, text);
     EXPECT_EQ(QZ_XML_DBFreeParaList(handle), 0u);
 

@@ -2,7 +2,6 @@
 // product capabilities, their caches and the fit-AP mode.
 #include <cstring>
 
-#include "qz_sim_bounded.h"
 #include "qz_wlan_feature.h"
 #include "qz_wlan_log.h"
 #include "qz_wlan_query.h"
@@ -104,7 +103,7 @@ TEST_F(QueryTest, RegionProductNameAndSerialNumber)
         const char *name;  // "" : the product has none
         uint32_t size, ret;
         const char *text;
-    } names[] = {{"QZ-GW-5200", 16, 0, "QZ-GW-5200"}, {"", 4, 0, "ONT"}, {"", 3, QZ_SIM_ERANGE, ""}};
+    } names[] = {{"QZ-GW-5200", 16, 0, "QZ-GW-5200"}, {"", 4, 0, "ONT"}, {"", 3, 34, ""}};
     for (const auto &c : names) {
         SCOPED_TRACE(testing::Message() << c.name << "/" << c.size);
         qzsim::ClearRecords();

@@ -3,7 +3,6 @@
 #include <array>
 #include <vector>
 
-#include "qz_sim_bounded.h"
 #include "qz_wlan_query.h"
 #include "query_test.h"
 
@@ -79,7 +78,7 @@ TEST_F(QueryTest, RadioTypeTextsFitOrFailWithTheCopyCode)
     } cases[] = {
         {false, 0, 5, 0, "2.4G", ""},
         {false, 1, 3, 0, "5G", ""},
-        {false, 1, 2, QZ_SIM_ERANGE, "", "wlan_spec 34 2\n"},  // "5G" and its terminator need 3 bytes
+        {false, 1, 2, 34, "", "wlan_spec 34 2\n"},  // "5G" and its terminator need 3 bytes
         {false, 3, 8, 1, nullptr, "wlan_spec 1 3\n"},
         {true, 2, 8, 0, "5G", ""},
         {true, 0, 8, 1, nullptr, "wlan_spec 1 0\n"},

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <fstream>
 
-#include "qz_sim_bounded.h"
 #include "util_test.h"
 
 namespace {
@@ -33,7 +32,7 @@ TEST_F(MacTest, MacLogFormatsUnderTheSwitch)
         {false, "0123456789abcdef", 18, "0123456789a:XX:XX", 0},  // cut after 11 characters all the same
         {false, "aa:bb:cc:dd:ee:ff", 17, nullptr, 1},
         {true, "aa:bb:cc:dd:ee:ff", 18, "aa:bb:cc:dd:ee:ff", 0},
-        {true, "aa:bb:cc:dd:ee:ff", 17, nullptr, QZ_SIM_ERANGE},
+        {true, "aa:bb:cc:dd:ee:ff", 17, nullptr, 34},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.full << c.mac << c.size);
@@ -121,8 +120,8 @@ TEST_F(DevTest, InterfaceMacAndBridgeAddress)
     EXPECT_EQ(WLAN_GetIfMacStr("eth0", dst.dest(), dst.size()), 0u);
     EXPECT_EQ(dst.str(), "00:E0:4C:01:02:03");
     EXPECT_EQ(WLAN_GetIfMacStr("wlan9", dst.dest(), 18), 1u);  // unknown interface
-    EXPECT_EQ(WLAN_GetIfMacStr(nullptr, dst.dest(), 18), WLAN_ERR_NULL_ARG);
-    EXPECT_EQ(WLAN_GetIfMacStr("br0", nullptr, 18), WLAN_ERR_NULL_ARG);
+    EXPECT_EQ(WLAN_GetIfMacStr(nullptr, dst.dest(), 18), 0xFE600001u);
+    EXPECT_EQ(WLAN_GetIfMacStr("br0", nullptr, 18), 0xFE600001u);
     EXPECT_EQ(WLAN_GetIfMacStr("br0", dst.dest(), 17), 1u);  // the converter judges the size
     EXPECT_EQ(qzsim::LastWords().size(), 4u);
     qzsim::FailCall("QZ_OS_GetIfIpAndMac", 0x71);

@@ -107,7 +107,7 @@ TEST_F(PwdTest, DisturbDataTwiceRestoresIt)
     WLAN_DisturbData(0, data, 3);
     WLAN_DisturbData(7, nullptr, 3);
     EXPECT_EQ(data[0], 0);
-    EXPECT_EQ(qztest::CountLastWords("wlan_base", WLAN_ERR_NULL_ARG), 2u);
+    EXPECT_EQ(qztest::CountLastWords("wlan_base", 0xFE600001u), 2u);
 }
 
 TEST_F(PwdTest, BinarySearchCharAndFilterList)
