@@ -2,42 +2,22 @@
 // of the parts, where a topology line goes (size limit, rotation) and the
 // calendar-time comparison. The lines of a station's moves are pinned by the
 // roam-topology golden session.
-#include <dlfcn.h>
-
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <tuple>
 
-#include "log/wlan_log_line.h"
 #include "qz_guarded.h"
-#include "qz_test.h"
-#include "qz_wlan_roam_topo.h"
+#include "roam_topo_fixture.h"
 
 namespace {
 
-constexpr time_t kEpoch = 1772845503;  // 2026-03-07 09:05:03 in the default zone (UTC+8)
 constexpr char kMac[] = "a1:b2:c3:d4:e5:f6", kStamp[] = "[2026-03-07 09:05:03] ";
 
-class RoamTopo : public qztest::PlatformTest {
+class RoamTopo : public roamtest::RoamTopoTest {
   protected:
-    void SetUp() override
-    {
-        PlatformTest::SetUp();
-        qzsim::FixClock(kEpoch, 7000);
-        WLAN_SetOwnAPInst(0);
-        g_uiTopoFileIndex = 1;  // as after a start of the process
-    }
-    static void ShowFullMac(int on)
-    {
-        std::string error;
-        ASSERT_TRUE(qzsim::LoadProfileJson({{"wifiLog", {{"showFullMac", on}}}}, &error)) << error;
-    }
-    std::string RoamFile() const { return qztest::ReadFile(Under("/proc/wifilog/debug/2G")); }
-    std::string Topo(uint32_t n) const { return Under("/var/zarvo/topodebug." + std::to_string(n) + ".log"); }
-    std::string TopoFile(uint32_t n) const { return qztest::ReadFile(Topo(n)); }
-    void Write(uint32_t n, const std::string &text) const { std::ofstream(Topo(n), std::ios::binary) << text; }
+    void Write(uint32_t n, const std::string &text) const { std::ofstream(TopoPath(n), std::ios::binary) << text; }
 };
 
 TEST_F(RoamTopo, RoamLines)
@@ -168,7 +148,7 @@ TEST_F(RoamTopo, WhatATopologyLineHolds)
     };
     for (const auto &[what, faultCall, message, expected] : cases) {
         SCOPED_TRACE(what);
-        std::filesystem::remove(Topo(1));
+        std::filesystem::remove(TopoPath(1));
         if (faultCall != nullptr) qzsim::FailCall(faultCall, 1);
         WLAN_TOPO_DebugLog("%s", message.c_str());
         EXPECT_EQ(TopoFile(1), expected);
@@ -218,13 +198,12 @@ TEST_F(RoamTopo, TimeCompare)
     EXPECT_EQ(WLAN_LogTimeCompare(&zeroFields, &base), 3u);
 }
 
-// The stand-in WLAN service writes through the shared library as a host loads
-// it (local binding, found by soname; loaded once per program and kept), with
-// the MAC policy of the roam lines.
-TEST_F(RoamTopo, ServiceWritesThroughTheSharedLibrary)
+// The stand-in WLAN service writes through the shared library as a host
+// loads it, with the MAC policy of the roam lines.
+using WlanService = roamtest::SharedLibraryTest;
+
+TEST_F(WlanService, WritesThroughTheSharedLibrary)
 {
-    static void *library = dlopen(QZ_BINARY_DIR "/lib/libqz_wlan_base.so", RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << "build qz_wlan_base first: " << dlerror();
     ShowFullMac(1);
     EXPECT_TRUE(qzsim::OnStationJoined(kMac, 6));
     std::string topo;
