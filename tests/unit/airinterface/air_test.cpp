@@ -83,6 +83,9 @@ TEST_F(AirTest, AnchorHysteresis)
     EXPECT_EQ(Slot(kMac)->realTimeTxRate, 0u);
     qzsim::RunTimerCycles(1);
     EXPECT_EQ(Slot(kMac)->realTimeTxRate, 2048u);
+    ASSERT_TRUE(qzsim::RemoveStation(kMac, &error)) << error;
+    qzsim::RunTimerCycles(1);  // an empty sample frees every slot
+    EXPECT_EQ(SlotsInUse(), 0u);
 }
 
 class RecordFileTest : public AirTest {
@@ -126,6 +129,7 @@ TEST_F(RecordFileTest, RecordLineFields)
         {"02:00:00:00:00:03", "-", -60, 99999, 9999, 1, "xx:xx:xx:00:00:03 0      T  -60  99999M/9999M  on"},
         // A rate text of 13 characters leaves no room for its terminator.
         {"02:00:00:00:00:04", "4", -60, 99999, 99999, 1, ""},
+        {"02:00:00:00:00:05", "5", -60, 4000000000u, 4000000000u, 1, ""},
     };
     std::string expected = kHeader;
     uint32_t i = 0;
