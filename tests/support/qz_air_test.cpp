@@ -47,19 +47,12 @@ void AirTest::SetKey(const std::string &mac, const std::string &key, const std::
     ASSERT_TRUE(qzsim::SetStationKey(mac, key, value, &error)) << error;
 }
 
-int AirTest::SlotIndex(const std::string &mac) const
-{
-    for (uint32_t i = 0; i < WLAN_AIR_USER_MAX; i++) {
-        const WLAN_AIR_USER_S &u = g_pstAirUserTable->users[i];
-        if (u.isOnline == 1 && mac == u.userMac) return static_cast<int>(i);
-    }
-    return -1;
-}
-
 const WLAN_AIR_USER_S *AirTest::Slot(const std::string &mac) const
 {
-    int i = SlotIndex(mac);
-    return i < 0 ? nullptr : &g_pstAirUserTable->users[i];
+    for (const auto &u : g_pstAirUserTable->users) {
+        if (u.isOnline == 1 && mac == u.userMac) return &u;
+    }
+    return nullptr;
 }
 
 uint32_t AirTest::SlotsInUse() const
@@ -77,21 +70,12 @@ WLAN_AIR_USER_S *AirTest::PutAnchor(uint32_t i, const std::string &mac, int32_t 
     snprintf(u->userMac, sizeof(u->userMac), "%s", mac.c_str());
     u->isAnchor = 1;
     u->isOnline = 1;
-    u->checkCount = WLAN_AIR_ANCHOR_CYCLES;
+    u->checkCount = 20;
     u->rssi = rssi;
     u->txRate = txRate;
     u->rxRate = rxRate;
     u->powerSave = powerSave;
     return u;
-}
-
-size_t AirTest::CountTraces(const std::string &needle) const
-{
-    size_t n = 0;
-    for (const auto &t : qzsim::Traces()) {
-        n += (t.file == kUnit && t.id == 544 && t.text.find(needle) != std::string::npos) ? 1 : 0;
-    }
-    return n;
 }
 
 }  // namespace airtest

@@ -10,22 +10,10 @@
 
 namespace airtest {
 
-using qztest::CountLastWords;
-
 constexpr char kUnit[] = "wlan_airInterfacelog";
 // Rates of exactly the threshold and one above it, in counter bytes per cycle.
 constexpr uint64_t kAtThreshold = 3000ull * 2048;
 constexpr uint64_t kAboveThreshold = 3000ull * 2049;
-
-// One platform call made to fail once, after `skip` calls that pass.
-struct CallFault {
-    const char *name;
-    const char *call;
-    int skip;
-    long long code;
-
-    void Inject() const { qzsim::FailCall(call, code, skip, 1); }
-};
 
 class AirTest : public qztest::PlatformTest {
   protected:
@@ -38,15 +26,11 @@ class AirTest : public qztest::PlatformTest {
     void SetKey(const std::string &mac, const std::string &key, const std::string &value);
     // The table slot holding mac, or null.
     const WLAN_AIR_USER_S *Slot(const std::string &mac) const;
-    int SlotIndex(const std::string &mac) const;
     uint32_t SlotsInUse() const;
     // A slot filled by hand as an anchor, for the record-file tests.
     WLAN_AIR_USER_S *PutAnchor(uint32_t i, const std::string &mac, int32_t rssi, uint32_t txRate, uint32_t rxRate,
                                uint8_t powerSave);
-    std::string RecordFile() const { return Under(WLAN_AIR_RECORD_FILE); }
-    std::string ArchiveFile() const { return Under(WLAN_AIR_ARCHIVE_FILE); }
-    // Traces of the log whose text contains needle.
-    size_t CountTraces(const std::string &needle) const;
+    std::string RecordFile() const { return Under("/var/wifi_airInterface"); }
 
     // Starts the log's state as a fresh process has it (no lists, no timer).
     static void ForgetState();

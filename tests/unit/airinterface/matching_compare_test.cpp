@@ -22,7 +22,7 @@ void ReconcileByScan(const WLAN_AIR_USER_LIST_S &sample)
 {
     std::vector<bool> matched(sample.num, false);
     WLAN_AIR_USER_S *users = g_pstAirUserTable->users;
-    for (uint32_t i = 0; i < WLAN_AIR_USER_MAX; i++) {
+    for (uint32_t i = 0; i < 256u; i++) {
         if (users[i].isOnline != 1) continue;
         users[i].isOnline = 0;
         const WLAN_AIR_USER_S *end = sample.users + sample.num;
@@ -112,7 +112,7 @@ class MatchingCompareTest : public AirTest {
         }
         *sample = WLAN_AIR_USER_LIST_S{};
         for (Station *s : listed) {
-            if (sample->num == WLAN_AIR_USER_MAX) break;
+            if (sample->num == 256u) break;
             WLAN_AIR_USER_S &u = sample->users[sample->num];
             snprintf(u.userMac, sizeof(u.userMac), "%s", s->mac.c_str());
             // The two records of a station differ, so taking the wrong one shows.
@@ -175,7 +175,7 @@ TEST_F(MatchingCompareTest, IndexedMatchingBehavesAsAScanOfTheSample)
             NextSample(c, sample.get());
             const std::string a = Run(indexed.get(), *sample, false);
             ASSERT_EQ(a, Run(scanned.get(), *sample, true)) << "cycle " << cycle;
-            for (uint32_t i = 0; i < WLAN_AIR_USER_MAX; i++) {
+            for (uint32_t i = 0; i < 256u; i++) {
                 ASSERT_EQ(memcmp(&indexed->users[i], &scanned->users[i], sizeof(WLAN_AIR_USER_S)), 0)
                     << "cycle " << cycle << " slot " << i << ": " << indexed->users[i].userMac << " / "
                     << scanned->users[i].userMac;

@@ -1,9 +1,7 @@
-// The shell as the host starts it (rings and catalogue), with a profile and
-// the relation command's two feature switches chosen per test.
+// The shell as the host starts it (rings and catalogue), with the relation
+// command's two feature switches chosen per test.
 #pragma once
 
-#include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "qz_sim.h"
@@ -43,32 +41,10 @@ class CommandsTest : public qztest::PlatformTest {
     }
 };
 
-// The MAC text of a 48-bit value ("aa:bb:cc:dd:ee:ff").
-inline std::string Mac(uint64_t v)
+// What the dispatcher prints after a handler failed, from its help text.
+inline std::string Usage(const std::string &help)
 {
-    std::string text;
-    for (int shift = 40; shift >= 0; shift -= 8) {
-        char byte[4];
-        snprintf(byte, sizeof(byte), shift == 40 ? "%02x" : ":%02x", static_cast<unsigned>((v >> shift) & 0xFF));
-        text += byte;
-    }
-    return text;
-}
-
-// Occurrences of `what` in `text`.
-inline size_t Count(const std::string &text, const std::string &what)
-{
-    size_t n = 0;
-    for (size_t pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + what.size())) n++;
-    return n;
-}
-
-// Trace lines whose text is `text` (or, with `prefix`, starts with it).
-inline size_t Traced(const std::string &text, bool prefix = false)
-{
-    size_t n = 0;
-    for (const auto &t : qzsim::Traces()) n += prefix ? t.text.rfind(text, 0) == 0 : t.text == text;
-    return n;
+    return "\r\n[Usage]:" + help + "\r\n";
 }
 
 }  // namespace cmdtest

@@ -30,7 +30,7 @@ class RoamTopoTest : public qztest::PlatformTest {
         std::string error;
         ASSERT_TRUE(qzsim::LoadProfileJson({{"wifiLog", {{"showFullMac", on}}}}, &error)) << error;
     }
-    std::string RoamFile() const { return qztest::ReadFile(Under(WLAN_ROAM_LOG_PATH)); }
+    std::string RoamFile() const { return qztest::ReadFile(Under("/proc/wifilog/debug/2G")); }
     std::string TopoPath(uint32_t n) const { return Under("/var/zarvo/topodebug." + std::to_string(n) + ".log"); }
     std::string TopoFile(uint32_t n) const { return qztest::ReadFile(TopoPath(n)); }
 };
