@@ -2,8 +2,6 @@
 // topology family starting at file 1, as after a start of the process.
 #pragma once
 
-#include <dlfcn.h>
-
 #include <string>
 
 #include "log/wlan_log_line.h"
@@ -33,19 +31,6 @@ class RoamTopoTest : public qztest::PlatformTest {
     std::string RoamFile() const { return qztest::ReadFile(Under("/proc/wifilog/debug/2G")); }
     std::string TopoPath(uint32_t n) const { return Under("/var/zarvo/topodebug." + std::to_string(n) + ".log"); }
     std::string TopoFile(uint32_t n) const { return qztest::ReadFile(TopoPath(n)); }
-};
-
-// For tests of the stand-in WLAN service, which writes through the shared
-// library as a host loads it: with local binding, found by soname; loaded once
-// per test program and kept.
-class SharedLibraryTest : public RoamTopoTest {
-  protected:
-    void SetUp() override
-    {
-        RoamTopoTest::SetUp();
-        static void *library = dlopen(QZ_BINARY_DIR "/lib/libqz_wlan_base.so", RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library, nullptr) << "build qz_wlan_base first: " << dlerror();
-    }
 };
 
 }  // namespace roamtest
