@@ -192,23 +192,22 @@ void Client(const std::string &socket, unsigned id, std::atomic<uint64_t> *lines
     }
 }
 
+// Up to 24 stations join and leave at random, one change every 5 ms.
 void Stations()
 {
     std::mt19937 rng(11);
-    std::vector<std::string> joined;
+    bool joined[24] = {};
     std::string error;
-    while (!g_stop.load()) {
-        if (joined.size() < 24 && (joined.empty() || rng() % 2 == 0)) {
-            char mac[18];
-            snprintf(mac, sizeof(mac), "02:5a:00:%02x:%02x:%02x", static_cast<unsigned char>(rng()),
-                     static_cast<unsigned char>(rng()), static_cast<unsigned char>(rng()));
-            if (qzsim::AddStation(mac, rng() % 2, (rng() % 2) ? 1u << 24 : 1000u, &error)) joined.push_back(mac);
+    for (char mac[18]; !g_stop.load(); std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
+        const unsigned i = rng() % std::size(joined);
+        snprintf(mac, sizeof(mac), "02:5a:00:00:00:%02x", i);
+        if (!joined[i]) {
+            joined[i] = qzsim::AddStation(mac, rng() % 2, (rng() % 2) ? 1u << 24 : 1000u, &error);
+        } else if (qzsim::RemoveStation(mac, &error)) {
+            joined[i] = false;
         } else {
-            size_t i = rng() % joined.size();
-            if (!qzsim::RemoveStation(joined[i], &error)) Fail("station " + joined[i] + ": " + error);
-            joined.erase(joined.begin() + static_cast<long>(i));
+            Fail("station " + std::string(mac) + ": " + error);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
