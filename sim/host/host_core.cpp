@@ -85,7 +85,8 @@ bool RunMeta(const std::vector<std::string> &words, const std::function<void()> 
         request->Output(out.data(), out.size());
         return true;
     }
-    request->Error(out + "usage: ." + name + " " + it->second.usage + "\n");
+    const std::string &usage = it->second.usage;
+    request->Error(out + "usage: ." + name + (usage.empty() ? "" : " " + usage) + "\n");
     return false;
 }
 
