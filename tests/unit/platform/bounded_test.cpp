@@ -1,8 +1,11 @@
 // The bounded operations every part of the library leans on: a copy that does
 // not fit fails with a distinct code and leaves an empty string; formatters
-// report overflow so callers drop the record whole.
+// report overflow so callers drop the record whole; a text conversion of
+// sscanf_s takes its destination size after the pointer and fails instead of
+// cutting the text.
 #include <cstdarg>
 #include <cstring>
+#include <string>
 
 #include "qz_platform.h"
 #include "qz_guarded.h"
@@ -38,14 +41,12 @@ TEST(Bounded, StringCopiesFitOrFailEmpty)
         {'a', 8, "abcdefg", "h", 34, ""},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << "row " << &c - cases);  // src need not be terminated
         Guarded g(c.destSize);
         strcpy(g.dest(), c.before);
         int rc = c.op == 'c'   ? strcpy_s(g.dest(), c.destSize, c.src)
                  : c.op == 'n' ? strncpy_s(g.dest(), c.destSize, c.src, 4)
                                : strcat_s(g.dest(), c.destSize, c.src);
-        EXPECT_EQ(rc, c.expected);
-        EXPECT_STREQ(g.dest(), c.result);
+        EXPECT_EQ(std::to_string(rc) + ":" + g.dest(), std::to_string(c.expected) + ":" + c.result) << &c - cases;
         EXPECT_TRUE(g.GuardsIntact());
     }
     EXPECT_EQ(strcpy_s(nullptr, 4, "a"), 22);
@@ -83,11 +84,52 @@ TEST(Bounded, MemoryOperationsAndFormatters)
     }
     EXPECT_EQ(CallVsnprintf(nullptr, 6, 6, "x"), -1);
     EXPECT_TRUE(g.GuardsIntact());
+}
 
-    unsigned v = 0;
-    EXPECT_EQ(sscanf_s("42", "%u", &v), 1);
-    EXPECT_EQ(v, 42u);
-    EXPECT_EQ(sscanf_s("abc", "%u", &v), 0);
+TEST(Bounded, ScanfTextFitsOrFails)
+{
+    struct Case {
+        const char *input, *fmt;
+        unsigned size;
+        int result;
+        const char *text;  // what the destination holds after; null: untouched
+    } cases[] = {
+        {"aa:bb:cc:dd:ee:01", "%s", 18, 1, "aa:bb:cc:dd:ee:01"},  // 17 characters and the NUL
+        {"aa:bb:cc:dd:ee:012", "%s", 18, 0, ""},                  // one too many: fails, not cut
+        {"word rest", "%s", 8, 1, "word"},
+        {"abcdef", "%3s", 8, 1, "abc"},  // an explicit width below the size still applies
+        {"abcdef", "%9s", 4, 0, ""},     // a width above the size is held to it, and fails
+        {"xyz", "%c", 1, 1, "x"},
+        {"xyz", "%2c", 1, -1, nullptr},  // the width does not fit: nothing read
+        {"abc123", "%[a-z]", 8, 1, "abc"},
+        {"abc]x", "%[]a-c]", 8, 1, "abc]"},
+        {"", "%s", 8, -1, nullptr},
+        {"abc", "%s", 0, -1, nullptr},
+    };
+    for (const auto &c : cases) {
+        Guarded g(c.size);
+        EXPECT_EQ(sscanf_s(c.input, c.fmt, g.dest(), c.size), c.result) << c.input << " " << c.fmt;
+        EXPECT_TRUE(g.GuardsIntact());
+        EXPECT_EQ(
+            g.Untouched() ? "untouched" : g.bytes().substr(0, strcmp(c.fmt, "%c") == 0 ? 1 : strnlen(g.dest(), c.size)),
+            c.text ? c.text : "untouched");
+    }
+}
+
+TEST(Bounded, ScanfMixedConversionsKeepTheirOrder)
+{
+    unsigned index = 0;
+    char mac[18];
+    int skipped = 0;
+    EXPECT_EQ(sscanf_s("7 aa:bb:cc:dd:ee:ff 9", "%u %s %*d", &index, mac, 18u), 2);
+    EXPECT_EQ(std::to_string(index) + " " + mac, "7 aa:bb:cc:dd:ee:ff");
+    // The fields before the one that does not fit stay assigned.
+    char small[4] = "zz";
+    EXPECT_EQ(sscanf_s("5 long 6", "%u %s %d", &index, small, 4u, &skipped), 1);
+    EXPECT_EQ(std::to_string(index) + small, "5");
+    EXPECT_EQ(sscanf_s("50%", "%u%%", &index), 1);
+    EXPECT_EQ(index, 50u);
+    EXPECT_EQ(sscanf_s("abc", "%u", &index), 0);
 }
 
 }  // namespace

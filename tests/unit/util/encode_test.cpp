@@ -1,6 +1,6 @@
 // Forced UTF-8 through the gateway's libiconv, loaded by the real dynamic
-// loader: real GBK, BIG5 and ISO-8859-1 bytes, the chaining of attempts and
-// small destinations.
+// loader: real GBK, BIG5 and ISO-8859-1 bytes, chained attempts, small
+// destinations.
 #include <dlfcn.h>
 
 #include <tuple>
@@ -15,22 +15,21 @@ using utiltest::Dest;
 const std::string kGbk = "\xD6\xD0\xCE\xC4", kGbkUtf8 = "\xE4\xB8\xAD\xE6\x96\x87";
 const std::string kBig5 = "\xA4\x40\xA4\x41", kBig5Utf8 = "\xE4\xB8\x80\xE4\xB9\x99";
 
-class EncodeTest : public qztest::PlatformTest {
-  protected:
-    // Converts into a guarded destination of `size` bytes: the result code and
-    // the text; the library is released and nothing is written outside.
-    std::pair<uint32_t, std::string> Convert(const std::string &src, size_t size)
-    {
-        Dest dst(size, '\0');
-        uint32_t rc = WLAN_ForceToEncodeUtf8(src.c_str(), dst.dest(), dst.size());
-        EXPECT_TRUE(dst.GuardsIntact());
-        EXPECT_EQ(dst.bytes().back(), '\0');
-        void *h = dlopen(qzsim::MapPath("/lib/libiconv.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
-        EXPECT_EQ(h, nullptr) << "still loaded";
-        if (h != nullptr) dlclose(h);
-        return {rc, dst.str()};
-    }
-};
+using EncodeTest = qztest::PlatformTest;
+
+// Converts into a guarded destination of `size` bytes: the result code and
+// the text; the library is released and nothing is written outside.
+std::pair<uint32_t, std::string> Convert(const std::string &src, size_t size)
+{
+    Dest dst(size, '\0');
+    uint32_t rc = WLAN_ForceToEncodeUtf8(src.c_str(), dst.dest(), dst.size());
+    EXPECT_TRUE(dst.GuardsIntact());
+    EXPECT_EQ(dst.bytes().back(), '\0');
+    void *h = dlopen(qzsim::MapPath("/lib/libiconv.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+    EXPECT_EQ(h, nullptr) << "still loaded";
+    if (h != nullptr) dlclose(h);
+    return {rc, dst.str()};
+}
 
 TEST_F(EncodeTest, ConvertsEachEncodingAndChainsThem)
 {
@@ -41,12 +40,9 @@ TEST_F(EncodeTest, ConvertsEachEncodingAndChainsThem)
         {utf8, utf8},
         {"", ""},
         {kGbk, kGbkUtf8},
-        {"ab" + kGbk, "ab" + kGbkUtf8},
-        {"x" + kBig5, "x" + kBig5Utf8},
         // Each attempt continues where the previous stopped: UTF-8, GBK, BIG5,
         // then ISO-8859-1 for everything from the byte the others refuse.
         {"ab\xD6\xD0" + kBig5 + "\xFFz\xD6\xD0", "ab\xE4\xB8\xAD" + kBig5Utf8 + "\xC3\xBFz\xC3\x96\xC3\x90"},
-        {"\xFF", "\xC3\xBF"},
         {"ab\xD6", "ab\xC3\x96"},  // incomplete at the end
     };
     for (const auto &c : cases) EXPECT_EQ(Convert(c.src, 64), std::make_pair(0u, c.out)) << c.src;
