@@ -1,5 +1,6 @@
 // Hex and number transforms, and batches that stop at their first failure.
 #include <cstring>
+#include <tuple>
 
 #include "util_test.h"
 
@@ -30,23 +31,20 @@ TEST_F(DataTransTest, HexDigitsTextAndBytes)
     EXPECT_EQ(text.str(), "0AFF");
     EXPECT_TRUE(text.GuardsIntact());
 
-    struct Case {
-        const char *text;
-        uint32_t len, rc;
-        std::string bytes;  // refused: the destination untouched
-    } cases[] = {
+    // Text, its length, the answer, the bytes (refused: the destination untouched).
+    const std::tuple<const char *, uint32_t, uint32_t, std::string> cases[] = {
         {"0AFF10", 6, 0, "\x0A\xFF\x10"},
         {"0a", 2, 0, "\x61"},  // the refused 'a' enters the sum with its code
         {"a0", 2, 0, "\x10"},  // 0x61 * 16 cut to 8 bits
         {"0AFF1", 5, 1, "ZZZZ"},
         {"0", 1, 1, "ZZZZ"},
     };
-    for (const auto &c : cases) {
+    for (const auto &[hex, len, rc, out] : cases) {
         Dest dst(4);
         uint32_t count = 99;
-        EXPECT_EQ(WLAN_HexStrToInt(c.text, c.len, dst.u(), &count), c.rc) << c.text;
-        EXPECT_EQ(dst.bytes().substr(0, c.bytes.size()) + "/" + std::to_string(count),
-                  c.bytes + "/" + std::to_string(c.rc == 0 ? c.bytes.size() : 99u));
+        EXPECT_EQ(WLAN_HexStrToInt(hex, len, dst.u(), &count), rc) << hex;
+        EXPECT_EQ(dst.bytes().substr(0, out.size()) + "/" + std::to_string(count),
+                  out + "/" + std::to_string(rc == 0 ? out.size() : 99u));
     }
 }
 
@@ -73,8 +71,7 @@ TEST_F(DataTransTest, BatchesStopAtTheFirstFailure)
     const WLAN_STR_COPY_ITEM copies[] = {{a, 4, "abc", 0}, {b, 3, "toolong", 0}, {c, 8, "new", 0}};
     EXPECT_EQ(WLAN_TransformStrData(copies, 3), 1u);
     EXPECT_EQ(std::string(a) + "/" + c, "abc/old");
-    EXPECT_EQ(utiltest::LastFailure().code, 34u);  // the bounded copy's ERANGE, with the index
-    EXPECT_EQ(utiltest::LastFailure().value1, 1u);
+    EXPECT_EQ(utiltest::LastCodeAndValue(), std::make_pair(34u, 1u));  // the bounded copy's ERANGE
 
     uint32_t v[3] = {7, 7, 7};
     const WLAN_STR_TO_UINT_ITEM toUint[] = {{"12", &v[0]}, {"34", &v[1]}, {"56", &v[2]}};

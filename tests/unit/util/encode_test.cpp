@@ -34,9 +34,7 @@ std::pair<uint32_t, std::string> Convert(const std::string &src, size_t size)
 TEST_F(EncodeTest, ConvertsEachEncodingAndChainsThem)
 {
     const std::string utf8 = "h\xC3\xA9llo \xE4\xB8\xAD";
-    struct Case {
-        std::string src, out;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {utf8, utf8},
         {"", ""},
         {kGbk, kGbkUtf8},
@@ -45,15 +43,11 @@ TEST_F(EncodeTest, ConvertsEachEncodingAndChainsThem)
         {"ab\xD6\xD0" + kBig5 + "\xFFz\xD6\xD0", "ab\xE4\xB8\xAD" + kBig5Utf8 + "\xC3\xBFz\xC3\x96\xC3\x90"},
         {"ab\xD6", "ab\xC3\x96"},  // incomplete at the end
     };
-    for (const auto &c : cases) EXPECT_EQ(Convert(c.src, 64), std::make_pair(0u, c.out)) << c.src;
+    for (const auto &[src, out] : cases) EXPECT_EQ(Convert(src, 64), std::make_pair(0u, out)) << src;
     EXPECT_TRUE(qzsim::LastWords().empty());
 
-    struct Small {
-        std::string src;
-        size_t size;
-        uint32_t rc;
-        std::string out;
-    } smalls[] = {
+    // Source, destination size, answer, text.
+    const std::tuple<std::string, size_t, uint32_t, std::string> smalls[] = {
         {"a", 2, 0, "a"},
         {"ab", 2, 1, "a"},  // one byte stays free for the terminator
         // The Chinese character needs three bytes; the Latin-1 attempt still
@@ -62,10 +56,10 @@ TEST_F(EncodeTest, ConvertsEachEncodingAndChainsThem)
         {"ab\xD6\xD0", 6, 0, "ab\xE4\xB8\xAD"},
         {"\xFF", 2, 1, ""},  // two UTF-8 bytes for one input byte
     };
-    for (const auto &c : smalls) {
+    for (const auto &[src, size, rc, out] : smalls) {
         qzsim::ClearRecords();
-        EXPECT_EQ(Convert(c.src, c.size), std::make_pair(c.rc, c.out)) << c.src << "/" << c.size;
-        EXPECT_EQ(qztest::CountLastWords("wlan_trans_encode", 1), c.rc) << c.src;
+        EXPECT_EQ(Convert(src, size), std::make_pair(rc, out)) << src << "/" << size;
+        EXPECT_EQ(qztest::CountLastWords("wlan_trans_encode", 1), rc) << src;
     }
 }
 

@@ -2,6 +2,7 @@
 // scrambler and the character-set helpers.
 #include <cstring>
 #include <deque>
+#include <tuple>
 
 #include "qz_sim_util.h"
 #include "util/wlan_base_internal.h"
@@ -11,32 +12,30 @@ namespace {
 
 using utiltest::Dest;
 
-class PwdTest : public qztest::PlatformTest {
-  protected:
-    // OS_GetRandomEx answers these words in turn, then 0 (or this word forever).
-    void Script(std::deque<uint32_t> words, bool repeat = false)
-    {
-        qzsim::SetRandomSource([words, repeat](uint8_t *buf, size_t) mutable {
-            uint32_t w = words.empty() ? 0 : words.front();
-            if (!words.empty() && !repeat) words.pop_front();
-            memcpy(buf, &w, sizeof(w));
-        });
-    }
-};
+using PwdTest = qztest::PlatformTest;
+
+// OS_GetRandomEx answers these words in turn, then 0 (or this word forever).
+void Script(std::deque<uint32_t> words, bool repeat = false)
+{
+    qzsim::SetRandomSource([words, repeat](uint8_t *buf, size_t) mutable {
+        uint32_t w = words.empty() ? 0 : words.front();
+        if (!words.empty() && !repeat) words.pop_front();
+        memcpy(buf, &w, sizeof(w));
+    });
+}
 
 TEST_F(PwdTest, RefusedArgumentsAndTheArithmeticOfTheDraws)
 {
-    struct Refused {
-        uint32_t len, size;
-        bool nullDest;
-    } refused[] = {{7, 20, false}, {8, 8, false}, {8, 9, true}, {8, 0, false}, {0xFFFFFFFFu, 100, false}};
-    for (const auto &c : refused) {
+    // Length, size, no destination.
+    const std::tuple<uint32_t, uint32_t, bool> refused[] = {
+        {7, 20, false}, {8, 8, false}, {8, 9, true}, {8, 0, false}, {0xFFFFFFFFu, 100, false}};
+    for (const auto &[len, size, nullDest] : refused) {
         Dest dst(20);
         qzsim::ClearRecords();
-        EXPECT_EQ(WLAN_GenerateRandPwd(c.len, c.nullDest ? nullptr : dst.dest(), c.size), 1u) << c.len;
+        EXPECT_EQ(WLAN_GenerateRandPwd(len, nullDest ? nullptr : dst.dest(), size), 1u) << len;
         EXPECT_TRUE(dst.Untouched() && dst.GuardsIntact());
         auto lw = utiltest::LastFailure();
-        EXPECT_EQ(std::vector<uint32_t>({lw.code, lw.value1, lw.value2}), std::vector<uint32_t>({1, c.len, c.size}));
+        EXPECT_EQ(std::vector<uint32_t>({lw.code, lw.value1, lw.value2}), std::vector<uint32_t>({1, len, size}));
     }
 
     // Every draw 13: digit 3, letter 13 (N), symbol 3 (#) in turn; 13 mod 9
@@ -91,19 +90,16 @@ TEST_F(PwdTest, BinarySearchCharAndFilterList)
     EXPECT_EQ(WLAN_BinarySearchChar('a', "abc", 0), 0u);
     EXPECT_EQ(qztest::CountLastWords("wlan_base", 1), 2u);
 
-    struct Case {
-        std::string src, filter;
-        uint32_t count;
-        std::string out;
-    } cases[] = {
+    // Source, filter, count, result.
+    const std::tuple<std::string, std::string, uint32_t, std::string> cases[] = {
         {"abcab", "bxxxx", 5, "aca"},
         {std::string("a\0b", 3), std::string(3, '\0'), 3, "ab"},  // zero bytes skipped, zero filter bytes ignored
         {"abc", "xxxxxc", 3, "abc"},                              // the filter is read over the same count
     };
-    for (const auto &c : cases) {
-        Dest dst(c.count + 1, '\0');
-        WLAN_FilterList(c.src.data(), c.filter.data(), dst.dest(), c.count);
-        EXPECT_EQ(dst.str(), c.out) << c.src;
+    for (const auto &[src, filter, count, out] : cases) {
+        Dest dst(count + 1, '\0');
+        WLAN_FilterList(src.data(), filter.data(), dst.dest(), count);
+        EXPECT_EQ(dst.str(), out) << src;
         EXPECT_TRUE(dst.GuardsIntact());
     }
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "qz_sim_util.h"
 #include "util_test.h"
@@ -19,11 +20,8 @@ class TextTest : public qztest::PlatformTest {
 
 TEST_F(TextTest, LocalMacOffsetCarriesAndChannelSort)
 {
-    struct Case {
-        const char *base;
-        uint32_t offset, size;
-        const char *mac;  // null: nothing written
-    } cases[] = {
+    // Base, offset, size, the MAC (null: nothing written).
+    const std::tuple<const char *, uint32_t, uint32_t, const char *> cases[] = {
         {"00:11:22:33:44:55", 0, 18, "02:11:22:33:44:55"},  // locally administered
         {"00:11:22:33:44:55", 1, 18, "00:11:22:33:44:56"},  // no local bit with an offset
         {"00:11:22:33:FF:FF", 1, 18, "00:11:22:34:00:00"},
@@ -33,12 +31,12 @@ TEST_F(TextTest, LocalMacOffsetCarriesAndChannelSort)
         {"00:11:22:33:44:55", 0, 17, nullptr},
         {"00-11-22", 0, 18, nullptr},  // the converter refuses
     };
-    for (const auto &c : cases) {
+    for (const auto &[base, offset, size, mac] : cases) {
         Dest dst(18);
         qzsim::ClearRecords();
-        WLAN_GenerateLocalMac(c.base, dst.dest(), c.size, c.offset);
-        EXPECT_EQ(dst.bytes(), c.mac ? std::string(c.mac) + '\0' : std::string(18, '\x5A')) << c.base << c.offset;
-        EXPECT_EQ(qzsim::LastWords().size(), c.mac ? 0u : 1u);
+        WLAN_GenerateLocalMac(base, dst.dest(), size, offset);
+        EXPECT_EQ(dst.bytes(), mac ? std::string(mac) + '\0' : std::string(18, '\x5A')) << base << offset;
+        EXPECT_EQ(qzsim::LastWords().size(), mac ? 0u : 1u);
         EXPECT_TRUE(dst.GuardsIntact());
     }
 
@@ -85,16 +83,14 @@ TEST_F(TextTest, StripAndPrintable)
     EXPECT_EQ(QZ_WLAN_StrStrip(blanks), blanks + 2);
     EXPECT_EQ(QZ_WLAN_StrStrip(only), only + 3);
 
-    struct Case {
-        const char *text;
-        uint32_t printable;
-    } cases[] = {{"", 1}, {" ~\x7F", 1}, {"a\tb", 0}, {"caf\xC3\xA9", 0}, {"x\x80", 0}, {"\xFF", 0}};
-    for (const auto &c : cases) EXPECT_EQ(QZ_OS_IsPrintableStr(c.text), c.printable) << c.text;
+    const std::pair<const char *, uint32_t> cases[] = {{"", 1},      {" ~\x7F", 1}, {"a\tb", 0}, {"caf\xC3\xA9", 0},
+                                                       {"x\x80", 0}, {"\xFF", 0}};
+    for (const auto &[text, printable] : cases) EXPECT_EQ(QZ_OS_IsPrintableStr(text), printable) << text;
     EXPECT_EQ(QZ_OS_IsPrintableStr(nullptr), 0u);
     EXPECT_EQ(qztest::CountLastWords("wlan_base", 0xFFFFFFFFu), 1u);
 }
 
-TEST_F(TextTest, JsonAddAndGetEachType)
+TEST_F(TextTest, JsonAddGetRefusalsAndFailedCalls)
 {
     void *root = qzsim::JsonNew({{"o", {{"inner", 7}}}});
     void *child = qzsim::JsonNew({{"k", "v"}});
@@ -112,27 +108,18 @@ TEST_F(TextTest, JsonAddAndGetEachType)
     EXPECT_EQ(WLAN_GetJsonItem(gets[2].pValue, &innerItem), 0u);
     EXPECT_EQ(std::to_string(got) + "/" + s.str() + "/" + std::to_string(inner), "-42/text/7");
     EXPECT_TRUE(qzsim::LastWords().empty());
-    qzsim::JsonFree(root);
-}
 
-TEST_F(TextTest, JsonRefusalsAndFailedCalls)
-{
-    void *root = qzsim::JsonNew({{"s", "text"}});
-    int32_t n = 0;
+    // A type 2 is refused, silently on add. Otherwise the JSON call's answer is
+    // the result, traced with the item's type: no key, another type, too small.
     WLAN_JSON_ITEM type2 = {"s", &n, 2, 0};
     EXPECT_EQ(WLAN_AddJsonItem(&type2, root), 1u);
-    EXPECT_TRUE(qzsim::LastWords().empty());  // silent on add
-    EXPECT_EQ(WLAN_GetJsonItem(root, &type2), 1u);
-    EXPECT_EQ(utiltest::LastFailure().value1, 2u);
-
-    // The JSON call's answer is the result, traced with the item's type.
+    EXPECT_TRUE(qzsim::LastWords().empty());
     char small[4];
-    WLAN_JSON_ITEM gets[] = {{"missing", &n, 0, 0}, {"s", &n, 0, 0}, {"s", small, 1, sizeof(small)}};
-    const uint32_t codes[] = {2, 3, 4};  // the JSON service: no key, another type, too small
-    for (size_t i = 0; i < std::size(gets); i++) {
-        EXPECT_EQ(WLAN_GetJsonItem(root, &gets[i]), codes[i]) << i;
-        EXPECT_EQ(std::make_pair(utiltest::LastFailure().code, utiltest::LastFailure().value1),
-                  std::make_pair(codes[i], gets[i].uiType));
+    WLAN_JSON_ITEM bad[] = {type2, {"missing", &n, 0, 0}, {"s", &n, 0, 0}, {"s", small, 1, sizeof(small)}};
+    const uint32_t codes[] = {1, 2, 3, 4};
+    for (size_t i = 0; i < std::size(bad); i++) {
+        EXPECT_EQ(WLAN_GetJsonItem(root, &bad[i]), codes[i]) << i;
+        EXPECT_EQ(utiltest::LastCodeAndValue(), std::make_pair(codes[i], bad[i].uiType));
     }
     qzsim::FailCall("JSON_ObjAddKeyValueString", 0x77);
     WLAN_JSON_ITEM str = {"x", const_cast<char *>("v"), 1, 0};

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "qz_guarded.h"
 #include "qz_test.h"
@@ -19,6 +20,11 @@ inline qzsim::LastWord LastFailure()
 {
     auto all = qzsim::LastWords();
     return all.empty() ? qzsim::LastWord{} : all.back();
+}
+// Its code and first value.
+inline std::pair<uint32_t, uint32_t> LastCodeAndValue()
+{
+    return {LastFailure().code, LastFailure().value1};
 }
 
 // Turns the product's full-MAC switch on or off and refreshes its cache.
