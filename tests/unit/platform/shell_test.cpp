@@ -1,5 +1,7 @@
 // Shell commands run in the sandbox: the library's absolute paths land below
 // the root, system programs keep their own paths.
+#include <tuple>
+
 #include "qz_platform.h"
 #include "qz_test.h"
 
@@ -17,18 +19,17 @@ uint32_t RunShell(const char *command)
 
 TEST_F(ShellCommand, AbsolutePathsAreMappedBelowTheRootAndFaults)
 {
-    struct Case {
-        const char *command, *file, *content;  // the file below the root
-    } cases[] = {
+    // The command, and the file below the root with what it holds after.
+    const std::tuple<const char *, const char *, const char *> cases[] = {
         {"echo one > /var/a", "/var/a", "one\n"},
         {"/bin/echo two >/var/b", "/var/b", "two\n"},
         {"echo three | /usr/bin/tee '/var/c' >/dev/null", "/var/c", "three\n"},
         {"cat /var/a /var/b > /tmp/ab", "/tmp/ab", "one\ntwo\n"},
         {"echo x/var/y > /var/d", "/var/d", "x/var/y\n"},  // a slash inside a word stays
     };
-    for (const auto &c : cases) {
-        EXPECT_EQ(RunShell(c.command), 0u) << c.command;
-        EXPECT_EQ(qztest::ReadFile(Under(c.file)), c.content) << c.command;
+    for (const auto &[command, file, content] : cases) {
+        EXPECT_EQ(RunShell(command), 0u) << command;
+        EXPECT_EQ(qztest::ReadFile(Under(file)), content) << command;
     }
     EXPECT_NE(RunShell("cat /var/missing 2>/dev/null"), 0u);
     EXPECT_EQ(RunShell("tar -czf /var/a.tar.gz /var/a && tar -tzf /var/a.tar.gz > /var/list"), 0u);

@@ -2,6 +2,7 @@
 // interface, bridge and file queries against the profile.
 #include <cstring>
 #include <fstream>
+#include <tuple>
 
 #include "util_test.h"
 
@@ -21,21 +22,18 @@ class MacTest : public qztest::PlatformTest {
 TEST_F(MacTest, MacLogFormatsUnderTheSwitch)
 {
     const uint8_t mac[8] = {0xAA, 0x0B, 0xCC, 0x1D, 0xEE, 0x2F, 0x99, 0x88};
-    struct HexCase {
-        bool full;
-        uint32_t count, size;
-        const char *out;  // null: refused, nothing written
-    } hexCases[] = {{false, 6, 18, "AA:0B:CC:1D:XX:XX"},
-                    {true, 8, 18, "AA:0B:CC:1D:EE:2F"},
-                    {false, 5, 18, nullptr},
-                    {false, 6, 17, nullptr}};
-    for (const auto &c : hexCases) {
-        utiltest::ShowFullMac(c.full);
+    // Whole or masked, byte count, size, the text (null: refused, nothing written).
+    const std::tuple<bool, uint32_t, uint32_t, const char *> hexCases[] = {{false, 6, 18, "AA:0B:CC:1D:XX:XX"},
+                                                                           {true, 8, 18, "AA:0B:CC:1D:EE:2F"},
+                                                                           {false, 5, 18, nullptr},
+                                                                           {false, 6, 17, nullptr}};
+    for (const auto &[full, count, size, out] : hexCases) {
+        utiltest::ShowFullMac(full);
         qzsim::ClearRecords();
-        Dest dst(c.size);
-        WLAN_GetHexMacLogFormat(mac, c.count, dst.dest(), dst.size());
-        EXPECT_EQ(dst.bytes(), c.out ? std::string(c.out) + '\0' : std::string(c.size, '\x5A')) << c.count;
-        EXPECT_EQ(qzsim::LastWords().size(), c.out ? 0u : 1u);
+        Dest dst(size);
+        WLAN_GetHexMacLogFormat(mac, count, dst.dest(), dst.size());
+        EXPECT_EQ(dst.bytes(), out ? std::string(out) + '\0' : std::string(size, '\x5A')) << count;
+        EXPECT_EQ(qzsim::LastWords().size(), out ? 0u : 1u);
         EXPECT_TRUE(dst.GuardsIntact());
     }
     // A text that does not fit is traced with the formatter's code
@@ -57,18 +55,16 @@ TEST_F(MacTest, MacLogFormatsUnderTheSwitch)
 
 TEST_F(MacTest, SeparatorChangeAndMinimum)
 {
-    struct Case {
-        const char *mac;
-        const char *out;  // the answer and the text after
-    } cases[] = {
+    const std::pair<const char *, const char *> cases[] = {
+        // the MAC; the answer and the text after
         {"aa:bb:cc:dd:ee:ff", "0 aa-bb-cc-dd-ee-ff"},
         {"0123456789abcdefg", "0 01-34-67-9a-cd-fg"},  // whatever stands there is overwritten
         {"aabbccddeeff", "1 aabbccddeeff"},
         {"aa:bb:cc:dd:ee:ff:", "1 aa:bb:cc:dd:ee:ff:"},
     };
-    for (const auto &c : cases) {
-        std::vector<char> mac(c.mac, c.mac + strlen(c.mac) + 1);
-        EXPECT_EQ(std::to_string(WLAN_MacSplitChange(mac.data(), '-')) + " " + mac.data(), c.out);
+    for (const auto &[text, out] : cases) {
+        std::vector<char> mac(text, text + strlen(text) + 1);
+        EXPECT_EQ(std::to_string(WLAN_MacSplitChange(mac.data(), '-')) + " " + mac.data(), out);
     }
     EXPECT_EQ(qztest::CountLastWords("wlan_mac_api", 1), 2u);
     EXPECT_EQ(WLAN_GetMinNum(0xFFFFFFFFu, 1), 1u);  // unsigned comparison
