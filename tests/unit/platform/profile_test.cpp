@@ -1,6 +1,5 @@
 // The product profile: refusals name the key and leave the loaded profile
 // whole; missing keys take their defaults.
-#include <fstream>
 #include <tuple>
 
 #include "qz_platform.h"
@@ -70,20 +69,6 @@ TEST_F(ProfileTest, RefusedProfileLeavesTheLoadedOneWhole)
     // A valid profile without those keys takes every default (Asia/Shanghai).
     ASSERT_TRUE(qzsim::LoadProfileJson(json::object(), &error)) << error;
     EXPECT_EQ(state(), std::make_tuple(0u, 0u, 0, 8));
-}
-
-TEST_F(ProfileTest, FileErrorsNameTheFile)
-{
-    const std::string broken = Under("/tmp/broken.json"), bad = Under("/tmp/bad.json"), none = Under("/tmp/none.json");
-    std::ofstream(broken) << R"({"wlan": {"radios": 2,)";
-    std::ofstream(bad) << R"({"wlan": {"radios": 9}})";
-    for (const auto &[file, expected] : {std::pair{none, "cannot read profile " + none},
-                                         {broken, broken + ": not valid JSON"},
-                                         {bad, bad + ": wlan.radios: out of range"}}) {
-        std::string error;
-        EXPECT_FALSE(qzsim::LoadProfileFile(file, &error));
-        EXPECT_EQ(error.rfind(expected, 0), 0u) << error;
-    }
 }
 
 }  // namespace
