@@ -1,5 +1,7 @@
-// The product profile: refusals name the key and leave the loaded profile
-// whole; missing keys take their defaults.
+// The simulated platform: the product profile, whose refusals name the key
+// and leave the loaded profile whole (missing keys take their defaults), and
+// shell commands in the sandbox, where the library's absolute paths land below
+// the root and system programs keep their own paths.
 #include <tuple>
 
 #include "qz_platform.h"
@@ -10,9 +12,9 @@ namespace {
 
 using qzsim::json;
 
-using ProfileTest = qztest::PlatformTest;
+using SimTest = qztest::PlatformTest;
 
-TEST_F(ProfileTest, RefusalsNameTheKey)
+TEST_F(SimTest, RefusalsNameTheKey)
 {
     const std::pair<const char *, const char *> cases[] = {
         {R"([1, 2])", "profile: must be a JSON object"},
@@ -47,7 +49,7 @@ TEST_F(ProfileTest, RefusalsNameTheKey)
     }
 }
 
-TEST_F(ProfileTest, RefusedProfileLeavesTheLoadedOneWhole)
+TEST_F(SimTest, RefusedProfileLeavesTheLoadedOneWhole)
 {
     std::string error;
     ASSERT_TRUE(qzsim::LoadProfileJson(
@@ -69,6 +71,41 @@ TEST_F(ProfileTest, RefusedProfileLeavesTheLoadedOneWhole)
     // A valid profile without those keys takes every default (Asia/Shanghai).
     ASSERT_TRUE(qzsim::LoadProfileJson(json::object(), &error)) << error;
     EXPECT_EQ(state(), std::make_tuple(0u, 0u, 0, 8));
+}
+
+uint32_t RunShell(const char *command)
+{
+    char buf[1020];
+    EXPECT_GT(QZ_OS_CmdFormat(buf, "%s", command), 0);
+    SSP_EXEC_OPT_S opt = {0, 1, 0};
+    return SSP_ExecShellCmd(&opt, buf, 0);
+}
+
+TEST_F(SimTest, AbsolutePathsAreMappedBelowTheRootAndFaults)
+{
+    // The command, and the file below the root with what it holds after.
+    const std::tuple<const char *, const char *, const char *> cases[] = {
+        {"echo one > /var/a", "/var/a", "one\n"},
+        {"/bin/echo two >/var/b", "/var/b", "two\n"},
+        {"echo three | /usr/bin/tee '/var/c' >/dev/null", "/var/c", "three\n"},
+        {"cat /var/a /var/b > /tmp/ab", "/tmp/ab", "one\ntwo\n"},
+        {"echo x/var/y > /var/d", "/var/d", "x/var/y\n"},  // a slash inside a word stays
+    };
+    for (const auto &[command, file, content] : cases) {
+        EXPECT_EQ(RunShell(command), 0u) << command;
+        EXPECT_EQ(qztest::ReadFile(Under(file)), content) << command;
+    }
+    EXPECT_NE(RunShell("cat /var/missing 2>/dev/null"), 0u);
+    EXPECT_EQ(RunShell("tar -czf /var/a.tar.gz /var/a && tar -tzf /var/a.tar.gz > /var/list"), 0u);
+    EXPECT_EQ(qztest::ReadFile(Under("/var/list")), "var/a\n");
+
+    // A command of 1020 bytes does not fit with its NUL; an injected fault answers once.
+    char buf[1020];
+    EXPECT_LT(QZ_OS_CmdFormat(buf, "%s", std::string(1020, 'x').c_str()), 0);
+    EXPECT_STREQ(buf, "");
+    qzsim::FailCall("SSP_ExecShellCmd", 7);
+    EXPECT_EQ(RunShell("true"), 7u);
+    EXPECT_EQ(RunShell("true"), 0u);
 }
 
 }  // namespace
