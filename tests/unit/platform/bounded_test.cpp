@@ -100,10 +100,7 @@ TEST(Bounded, ScanfTextFitsOrFails)
         EXPECT_EQ(std::to_string(rc) + ":" + (g.Untouched() ? "untouched" : g.bytes().substr(0, len)), expected)
             << input << " " << fmt;
     }
-}
 
-TEST(Bounded, ScanfMixedConversionsKeepTheirOrder)
-{
     unsigned index = 0;
     char mac[18];
     int skipped = 0;

@@ -14,7 +14,7 @@ using qzsim::json;
 
 using SimTest = qztest::PlatformTest;
 
-TEST_F(SimTest, RefusalsNameTheKey)
+TEST_F(SimTest, RefusalsNameTheKeyAndLeaveTheLoadedProfileWhole)
 {
     const std::pair<const char *, const char *> cases[] = {
         {R"([1, 2])", "profile: must be a JSON object"},
@@ -47,10 +47,7 @@ TEST_F(SimTest, RefusalsNameTheKey)
         EXPECT_FALSE(qzsim::LoadProfileJson(json::parse(profile), &error)) << profile;
         EXPECT_EQ(error.rfind(expected, 0), 0u) << profile << " -> " << error;
     }
-}
 
-TEST_F(SimTest, RefusedProfileLeavesTheLoadedOneWhole)
-{
     std::string error;
     ASSERT_TRUE(qzsim::LoadProfileJson(
         json::parse(R"({"fitApMode": 1, "ownApInst": 7, "features": {"FT_A": 1}, "timezone": "UTC"})"), &error))

@@ -67,7 +67,7 @@ TEST_F(BaseTest, RefusedArgumentsAndTheArithmeticOfTheDraws)
     EXPECT_EQ(dst.str(), "0A~0A~0A");
 }
 
-TEST_F(BaseTest, DisturbDataTwiceRestoresIt)
+TEST_F(BaseTest, ScramblerAndCharacterSets)
 {
     uint8_t data[6] = {0, 0, 0, 0, 0, 0x5A};
     WLAN_DisturbData(0x11223344u, data, 5);
@@ -80,10 +80,8 @@ TEST_F(BaseTest, DisturbDataTwiceRestoresIt)
     WLAN_DisturbData(7, nullptr, 3);
     EXPECT_EQ(data[0], 0);
     EXPECT_EQ(qztest::CountLastWords("wlan_base", 0xFE600001u), 2u);
-}
 
-TEST_F(BaseTest, BinarySearchCharAndFilterList)
-{
+    qzsim::ClearRecords();
     // Sets of the even bytes 2 to 2n, in unsigned order, for every n and byte:
     // found exactly when the byte is one of them (0 and 1 lie below the set).
     std::string evens;
@@ -113,7 +111,7 @@ TEST_F(BaseTest, BinarySearchCharAndFilterList)
     }
 }
 
-TEST_F(BaseTest, LocalMacOffsetCarriesAndChannelSort)
+TEST_F(BaseTest, LocalMacChannelSortStripAndPrintable)
 {
     // Base, offset, size, the MAC (null: nothing written).
     const std::tuple<const char *, uint32_t, uint32_t, const char *> cases[] = {
@@ -169,10 +167,7 @@ TEST_F(BaseTest, CatFileShowsTheTextAndRemovesTheFile)
     qzsim::FailCall("QZ_OS_Remove", -1);
     EXPECT_EQ(WLAN_CatFile("ab", "/tmp/cat_keep.txt", 2), 0u);
     EXPECT_EQ(qztest::ReadFile(Under("/tmp/cat_keep.txt")), "ab23456789");
-}
 
-TEST_F(BaseTest, StripAndPrintable)
-{
     char blanks[] = "  ab", only[] = "   ";
     EXPECT_EQ(QZ_WLAN_StrStrip(blanks), blanks + 2);
     EXPECT_EQ(QZ_WLAN_StrStrip(only), only + 3);
@@ -235,7 +230,7 @@ std::string Part(Getter get, const char *url, uint32_t size)
     return std::to_string(rc) + ":" + (rc == 0 ? dst.str() : std::to_string(qztest::CountLastWords("wlan_base", 1)));
 }
 
-TEST_F(BaseTest, PartsOfEachUrl)
+TEST_F(BaseTest, PartsOfEachUrlZipNamesAndHostResolution)
 {
     struct Case {
         const char *url, *part[4];  // scheme, host, port, path; null: fails with 1, traced once
@@ -302,10 +297,7 @@ TEST_F(BaseTest, UserInfoWipesThePasswordInPlace)
         EXPECT_EQ(qzsim::LastWords().size(), rc == 0 ? 0u : 1u);
         EXPECT_TRUE(user.GuardsIntact() && pw.GuardsIntact());
     }
-}
 
-TEST_F(BaseTest, ZipNamesAndHostResolution)
-{
     for (const char *name : {".zip", "dir/file.zip"}) EXPECT_EQ(WLAN_EndWithZip(name), 1u) << name;
     for (const char *name : {"zip", "a.zi", "A.ZIP", "a.zipx", "a_zip"}) EXPECT_EQ(WLAN_EndWithZip(name), 0u) << name;
 

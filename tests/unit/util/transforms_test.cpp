@@ -80,7 +80,7 @@ TEST_F(UtilTest, TimeStampAndRate)
     for (const auto &c : rates) EXPECT_EQ(WLAN_RateCalculator(c[0], uint32_t(c[1])), c[2]) << c[0];
 }
 
-TEST_F(UtilTest, BatchesStopAtTheFirstFailure)
+TEST_F(UtilTest, BatchesMaskedCopiesAndPairs)
 {
     // Each fails at its item 1 (traced with that index) and leaves item 2 alone.
     char a[4] = "", b[3] = "", c[8] = "old";
@@ -101,10 +101,7 @@ TEST_F(UtilTest, BatchesStopAtTheFirstFailure)
     EXPECT_EQ(WLAN_TransformUint32ToStr(toStr, 3), 1u);  // ten digits and the NUL need 11
     EXPECT_EQ(std::string(s1) + "/" + s3, "4294967295/old");
     EXPECT_EQ(utiltest::LastFailure().value1, 1u);
-}
 
-TEST_F(UtilTest, MaskedCopiesAndPairs)
-{
     uint32_t t[3] = {0, 0, 0};
     const WLAN_UINT_MASK_ITEM uints[] = {{&t[0], 10, 1}, {&t[1], 11, 0}, {&t[2], 12, 2}};
     WLAN_CopyUintByMask(uints, 3);
@@ -207,7 +204,7 @@ TEST_F(UtilTest, EncodeRefusedArgumentsMissingLibraryOrSymbol)
     EXPECT_EQ(Convert("abc", 8), std::make_pair(0u, std::string("abc")));
 }
 
-TEST_F(UtilTest, MacLogFormatsUnderTheSwitch)
+TEST_F(UtilTest, MacLogFormatsSeparatorAndMinimum)
 {
     const uint8_t mac[8] = {0xAA, 0x0B, 0xCC, 0x1D, 0xEE, 0x2F, 0x99, 0x88};
     // Whole or masked, byte count, size, the text (null: refused, nothing written).
@@ -239,10 +236,8 @@ TEST_F(UtilTest, MacLogFormatsUnderTheSwitch)
         WLAN_GetHexMacLogFormat(mac, 6, hex.dest(), hex.size());
         EXPECT_EQ(hex.str(), full ? "" : ":XX:XX");
     }
-}
 
-TEST_F(UtilTest, SeparatorChangeAndMinimum)
-{
+    qzsim::ClearRecords();
     const std::pair<const char *, const char *> cases[] = {
         // the MAC; the answer and the text after
         {"aa:bb:cc:dd:ee:ff", "0 aa-bb-cc-dd-ee-ff"},
