@@ -25,7 +25,7 @@ int CallVsnprintf(char *dest, size_t destMax, size_t count, const char *fmt, ...
     return n;
 }
 
-TEST(Bounded, StringCopiesFitOrFailEmpty)
+TEST(Bounded, StringAndMemoryCopiesAndFormatters)
 {
     const char word[4] = {'a', 'b', 'c', 'd'};  // no terminator: the counted copy reads no more than its count
     // Operation ('c' strcpy_s, 'n' strncpy_s of 4 bytes, 'a' strcat_s), size,
@@ -50,10 +50,7 @@ TEST(Bounded, StringCopiesFitOrFailEmpty)
     EXPECT_EQ(strcpy_s(zero.dest(), 0, "a"), 22);
     EXPECT_EQ(strcpy_s(zero.dest(), 0x80000000u, "a"), 22);  // a size above 2^31 - 1 is a caller's bug
     EXPECT_TRUE(zero.GuardsIntact());
-}
 
-TEST(Bounded, MemoryOperationsAndFormatters)
-{
     Guarded m(4);
     EXPECT_EQ(memcpy_s(m.dest(), 4, "12345", 5), 34);
     EXPECT_EQ(memcmp(m.dest(), "\0\0\0\0", 4), 0);
@@ -69,9 +66,9 @@ TEST(Bounded, MemoryOperationsAndFormatters)
     EXPECT_EQ(sprintf_s(g.dest(), 6, "%s", "hello!"), -1);
     EXPECT_STREQ(g.dest(), "");
     // The counted form answers the whole length on overflow and keeps nothing.
-    const std::tuple<size_t, int, const char *> cases[] = {
+    const std::tuple<size_t, int, const char *> counted[] = {
         {6, 123456, "6:"}, {3, 1234, "4:"}, {6, 12345, "5:12345"}};  // count, value, answer and text
-    for (const auto &[count, value, expected] : cases)
+    for (const auto &[count, value, expected] : counted)
         EXPECT_EQ(std::to_string(CallVsnprintf(g.dest(), 6, count, "%d", value)) + ":" + g.dest(), expected);
     EXPECT_EQ(CallVsnprintf(nullptr, 6, 6, "x"), -1);
     EXPECT_TRUE(g.GuardsIntact());

@@ -25,7 +25,7 @@ class UtilTest : public qztest::PlatformTest {
     }
 };
 
-TEST_F(UtilTest, HexDigitsTextAndBytes)
+TEST_F(UtilTest, HexDigitsTextBytesTimeStampAndRate)
 {
     // A refused character is left as it is and traced (no accepted one maps to itself).
     const char digits[][2] = {{'0', 0}, {'9', 9}, {'A', 10}, {'F', 15}, {'@', 9}, {'G', 'G'}, {'/', '/'}};
@@ -62,11 +62,9 @@ TEST_F(UtilTest, HexDigitsTextAndBytes)
         EXPECT_EQ(dst.bytes().substr(0, out.size()) + "/" + std::to_string(count),
                   out + "/" + std::to_string(rc == 0 ? out.size() : 99u));
     }
-}
 
-TEST_F(UtilTest, TimeStampAndRate)
-{
     std::string error;
+    qzsim::ClearRecords();
     ASSERT_TRUE(qzsim::LoadProfileJson({{"timezone", "UTC"}}, &error)) << error;
     qzsim::FixClock(1767618429, 0);  // 2026-01-05 13:07:09 UTC
     Dest dst(20), small(19);
@@ -144,7 +142,7 @@ std::pair<uint32_t, std::string> Convert(const std::string &src, size_t size)
     return {rc, dst.str()};
 }
 
-TEST_F(UtilTest, ConvertsEachEncodingAndChainsThem)
+TEST_F(UtilTest, EncodingsChainedRefusedArgumentsMissingLibraryOrSymbol)
 {
     const std::string utf8 = "h\xC3\xA9llo \xE4\xB8\xAD";
     const std::pair<std::string, std::string> cases[] = {
@@ -174,10 +172,8 @@ TEST_F(UtilTest, ConvertsEachEncodingAndChainsThem)
         EXPECT_EQ(Convert(src, size), std::make_pair(rc, out)) << src << "/" << size;
         EXPECT_EQ(qztest::CountLastWords("wlan_trans_encode", 1), rc) << src;
     }
-}
 
-TEST_F(UtilTest, EncodeRefusedArgumentsMissingLibraryOrSymbol)
-{
+    qzsim::ClearRecords();
     // A pending load failure stays pending through the refused calls.
     qzsim::FailCall("QZ_OS_LoadLibrary", 0);
     char buf[8] = {};
@@ -204,7 +200,7 @@ TEST_F(UtilTest, EncodeRefusedArgumentsMissingLibraryOrSymbol)
     EXPECT_EQ(Convert("abc", 8), std::make_pair(0u, std::string("abc")));
 }
 
-TEST_F(UtilTest, MacLogFormatsSeparatorAndMinimum)
+TEST_F(UtilTest, MacFormatsAndDeviceQueries)
 {
     const uint8_t mac[8] = {0xAA, 0x0B, 0xCC, 0x1D, 0xEE, 0x2F, 0x99, 0x88};
     // Whole or masked, byte count, size, the text (null: refused, nothing written).
@@ -252,11 +248,9 @@ TEST_F(UtilTest, MacLogFormatsSeparatorAndMinimum)
     EXPECT_EQ(qztest::CountLastWords("wlan_mac_api", 1), 2u);
     EXPECT_EQ(WLAN_GetMinNum(0xFFFFFFFFu, 1), 1u);  // unsigned comparison
     EXPECT_EQ(WLAN_GetMinNum(1, 0xFFFFFFFFu), 1u);
-}
 
-TEST_F(UtilTest, InterfaceMacBridgeAddressAndFileAccess)
-{
     std::string error;
+    qzsim::ClearRecords();
     ASSERT_TRUE(qzsim::LoadProfileJson({{"interfaces",
                                          {{"br0", {{"ip", "10.1.2.3"}, {"mac", "02:1a:2b:3c:4d:5e"}}},
                                           {"eth0", {{"ip", "192.0.2.9"}, {"mac", "00:e0:4c:01:02:03"}}}}}},
