@@ -45,7 +45,6 @@ TEST_F(UtilTest, HexDigitsTextBytesTimeStampAndRate)
     EXPECT_EQ(text.bytes() + "/" + std::to_string(len), std::string("0AFF10\0/6", 9));
     WLAN_HexToStr(text.dest(), 0, bytes, 4, 2);  // the smaller of count and limit
     EXPECT_EQ(text.str(), "0AFF");
-    EXPECT_TRUE(text.GuardsIntact());
 
     // Text, its length, the answer, the bytes (refused: the destination untouched).
     const std::tuple<const char *, uint32_t, uint32_t, std::string> cases[] = {
@@ -71,7 +70,6 @@ TEST_F(UtilTest, HexDigitsTextBytesTimeStampAndRate)
     EXPECT_EQ(WLAN_GetTime(dst.dest(), dst.size()) + WLAN_GetTime(small.dest(), small.size()), 0u);
     EXPECT_EQ(dst.bytes(), std::string("2026_01_05_13_07_09\0", 20));
     EXPECT_EQ(qztest::CountLastWords("wlan_datatrans_api", 1), 1u);
-    EXPECT_TRUE(dst.GuardsIntact() && small.GuardsIntact());
 
     // 2^32 + 1 keeps only its low bits.
     const uint64_t rates[][3] = {{1280000, 10, 1000}, {1280000, 0, 0}, {~0ull, 0xFFFFFFFFu, 0x2000000u}};
@@ -134,7 +132,6 @@ std::pair<uint32_t, std::string> Convert(const std::string &src, size_t size)
 {
     Dest dst(size, '\0');
     uint32_t rc = WLAN_ForceToEncodeUtf8(src.c_str(), dst.dest(), dst.size());
-    EXPECT_TRUE(dst.GuardsIntact());
     EXPECT_EQ(dst.bytes().back(), '\0');
     void *h = dlopen(qzsim::MapPath("/lib/libiconv.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
     EXPECT_EQ(h, nullptr) << "still loaded";
@@ -215,7 +212,6 @@ TEST_F(UtilTest, MacFormatsAndDeviceQueries)
         WLAN_GetHexMacLogFormat(mac, count, dst.dest(), dst.size());
         EXPECT_EQ(dst.bytes(), out ? std::string(out) + '\0' : std::string(size, '\x5A')) << count;
         EXPECT_EQ(qzsim::LastWords().size(), out ? 0u : 1u);
-        EXPECT_TRUE(dst.GuardsIntact());
     }
     // A text that does not fit is traced with the formatter's code
     // (masked) or the copy's (whole); what fits is pinned by the sessions. A
@@ -227,7 +223,6 @@ TEST_F(UtilTest, MacFormatsAndDeviceQueries)
         WLAN_GetMacLogFormat("aa:bb:cc:dd:ee:ff", dst.dest(), dst.size());
         EXPECT_EQ(qzsim::LastWords().size(), 1u);
         EXPECT_EQ(qztest::CountLastWords("wlan_mac_api", full ? 34 : 1), 1u) << full;
-        EXPECT_TRUE(dst.GuardsIntact());
         qzsim::FailCall("UTIL_MacHexToStr", 9);
         WLAN_GetHexMacLogFormat(mac, 6, hex.dest(), hex.size());
         EXPECT_EQ(hex.str(), full ? "" : ":XX:XX");
@@ -267,7 +262,6 @@ TEST_F(UtilTest, MacFormatsAndDeviceQueries)
     qzsim::FailCall("QZ_OS_GetIfIpAndMac", 0x71);
     EXPECT_EQ(WLAN_GetIfMacStr("br0", dst.dest(), dst.size()), 1u);  // the query's code goes into the trace only
     EXPECT_EQ(qztest::CountLastWords("wlan_dev_api", 0x71), 1u);
-    EXPECT_TRUE(dst.GuardsIntact());
 
     Dest ip(16);
     EXPECT_EQ(WLAN_GetBr0IP(ip.dest(), ip.size()), 0u);
@@ -280,7 +274,6 @@ TEST_F(UtilTest, MacFormatsAndDeviceQueries)
     Dest small(8);
     EXPECT_EQ(WLAN_GetBr0IP(small.dest(), small.size()), 1u);  // the formatter's code
     EXPECT_EQ(utiltest::LastFailure().value1, 8u);
-    EXPECT_TRUE(ip.GuardsIntact() && small.GuardsIntact());
 
     qzsim::ClearRecords();
     std::ofstream(Under("/tmp/present")) << "x";

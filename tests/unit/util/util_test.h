@@ -1,5 +1,5 @@
-// Shared by the utility tests: guarded destinations, last-word checks and
-// the feature switch of the MAC formats.
+// Shared by the utility tests: self-checking guarded destinations, last-word
+// checks and the feature switch of the MAC formats.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,12 @@
 
 namespace utiltest {
 
-using Dest = qztest::Guarded;
+// A guarded destination whose guards are checked when it goes out of scope.
+class Dest : public qztest::Guarded {
+  public:
+    using Guarded::Guarded;
+    ~Dest() { EXPECT_TRUE(GuardsIntact()) << "written outside the destination"; }
+};
 
 // The last last-word record (the test asserts there is one).
 inline qzsim::LastWord LastFailure()
