@@ -1,9 +1,10 @@
-// Shared by the utility tests: guarded destinations, last-word checks and
-// the feature switch of the MAC formats.
+// Shared by the utility tests: self-checking guarded destinations, last-word
+// checks and the feature switch of the MAC formats.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "qz_guarded.h"
 #include "qz_test.h"
@@ -12,13 +13,23 @@
 
 namespace utiltest {
 
-using Dest = qztest::Guarded;
+// A guarded destination whose guards are checked when it goes out of scope.
+class Dest : public qztest::Guarded {
+  public:
+    using Guarded::Guarded;
+    ~Dest() { EXPECT_TRUE(GuardsIntact()) << "written outside the destination"; }
+};
 
 // The last last-word record (the test asserts there is one).
 inline qzsim::LastWord LastFailure()
 {
     auto all = qzsim::LastWords();
     return all.empty() ? qzsim::LastWord{} : all.back();
+}
+// Its code and first value.
+inline std::pair<uint32_t, uint32_t> LastCodeAndValue()
+{
+    return {LastFailure().code, LastFailure().value1};
 }
 
 // Turns the product's full-MAC switch on or off and refreshes its cache.

@@ -1,7 +1,8 @@
-// The product profile: refusals name the key and leave the loaded profile
-// whole; missing keys take their defaults; the shipped profiles load.
-#include <filesystem>
-#include <fstream>
+// The simulated platform: the product profile, whose refusals name the key
+// and leave the loaded profile whole (missing keys take their defaults), and
+// shell commands in the sandbox, where the library's absolute paths land below
+// the root and system programs keep their own paths.
+#include <tuple>
 
 #include "qz_platform.h"
 #include "qz_sim_service.h"
@@ -11,9 +12,9 @@ namespace {
 
 using qzsim::json;
 
-using ProfileTest = qztest::PlatformTest;
+using SimTest = qztest::PlatformTest;
 
-TEST_F(ProfileTest, RefusalsNameTheKey)
+TEST_F(SimTest, RefusalsNameTheKeyAndLeaveTheLoadedProfileWhole)
 {
     const std::pair<const char *, const char *> cases[] = {
         {R"([1, 2])", "profile: must be a JSON object"},
@@ -46,59 +47,61 @@ TEST_F(ProfileTest, RefusalsNameTheKey)
         EXPECT_FALSE(qzsim::LoadProfileJson(json::parse(profile), &error)) << profile;
         EXPECT_EQ(error.rfind(expected, 0), 0u) << profile << " -> " << error;
     }
-}
 
-TEST_F(ProfileTest, RefusedProfileLeavesTheLoadedOneWhole)
-{
     std::string error;
     ASSERT_TRUE(qzsim::LoadProfileJson(
         json::parse(R"({"fitApMode": 1, "ownApInst": 7, "features": {"FT_A": 1}, "timezone": "UTC"})"), &error))
         << error;
     qzsim::FixClock(0, 0);
-    struct tm before {};
-    ASSERT_EQ(QZ_OS_GetLocalTime(&before), 0u);
-
-    // Every section is valid but the last key of the stations.
+    // The profile's values as the platform answers them; the hour at the epoch.
+    auto state = [] {
+        struct tm now {};
+        EXPECT_EQ(QZ_OS_GetLocalTime(&now), 0u);
+        return std::make_tuple(qzsim::ProfileFitApMode(), qzsim::ProfileOwnApInst(),
+                               QZ_Feature_IsSupportByFeatureName("FT_A"), now.tm_hour);
+    };
+    // Every section is valid but the last key of the stations: still UTC, not UTC+8.
     EXPECT_FALSE(qzsim::LoadProfileJson(json::parse(R"({"fitApMode": 0, "ownApInst": 9, "features": {"FT_A": 0},
         "timezone": "Asia/Shanghai", "stations": [{"mac": "a0:b1:c2:d3:e4:f5", "powerSave": 256}]})"),
                                         &error));
-    EXPECT_EQ(qzsim::ProfileFitApMode(), 1u);
-    EXPECT_EQ(qzsim::ProfileOwnApInst(), 7u);
-    EXPECT_EQ(QZ_Feature_IsSupportByFeatureName("FT_A"), 1);
-    struct tm after {};
-    ASSERT_EQ(QZ_OS_GetLocalTime(&after), 0u);
-    EXPECT_EQ(after.tm_hour, before.tm_hour);  // still UTC, not UTC+8
-
-    // A valid profile without those keys takes every default.
+    EXPECT_EQ(state(), std::make_tuple(1u, 7u, 1, 0));
+    // A valid profile without those keys takes every default (Asia/Shanghai).
     ASSERT_TRUE(qzsim::LoadProfileJson(json::object(), &error)) << error;
-    EXPECT_EQ(qzsim::ProfileFitApMode(), 0u);
-    EXPECT_EQ(qzsim::ProfileOwnApInst(), 0u);
-    EXPECT_EQ(QZ_Feature_IsSupportByFeatureName("FT_A"), 0);
-    ASSERT_EQ(QZ_OS_GetLocalTime(&after), 0u);
-    EXPECT_EQ(after.tm_hour, 8);  // Asia/Shanghai at the epoch
+    EXPECT_EQ(state(), std::make_tuple(0u, 0u, 0, 8));
 }
 
-TEST_F(ProfileTest, FileErrorsNameTheFileAndShippedProfilesLoad)
+uint32_t RunShell(const char *command)
 {
-    const std::string broken = Under("/tmp/broken.json"), bad = Under("/tmp/bad.json"), none = Under("/tmp/none.json");
-    std::ofstream(broken) << R"({"wlan": {"radios": 2,)";
-    std::ofstream(bad) << R"({"wlan": {"radios": 9}})";
-    for (const auto &[file, expected] : {std::pair{none, "cannot read profile " + none},
-                                         {broken, broken + ": not valid JSON"},
-                                         {bad, bad + ": wlan.radios: out of range"}}) {
-        std::string error;
-        EXPECT_FALSE(qzsim::LoadProfileFile(file, &error));
-        EXPECT_EQ(error.rfind(expected, 0), 0u) << error;
-    }
+    char buf[1020];
+    EXPECT_GT(QZ_OS_CmdFormat(buf, "%s", command), 0);
+    SSP_EXEC_OPT_S opt = {0, 1, 0};
+    return SSP_ExecShellCmd(&opt, buf, 0);
+}
 
-    size_t count = 0;
-    for (const auto &entry : std::filesystem::directory_iterator(std::string(QZ_SOURCE_DIR) + "/profiles")) {
-        if (entry.path().extension() != ".json") continue;
-        std::string error;
-        EXPECT_TRUE(qzsim::LoadProfileFile(entry.path().string(), &error)) << error;
-        count++;
+TEST_F(SimTest, AbsolutePathsAreMappedBelowTheRootAndFaults)
+{
+    // The command, and the file below the root with what it holds after.
+    const std::tuple<const char *, const char *, const char *> cases[] = {
+        {"echo one > /var/a", "/var/a", "one\n"},
+        {"/bin/echo two >/var/b", "/var/b", "two\n"},
+        {"echo three | /usr/bin/tee '/var/c' >/dev/null", "/var/c", "three\n"},
+        {"echo x/var/y > /var/d", "/var/d", "x/var/y\n"},  // a slash inside a word stays
+    };
+    for (const auto &[command, file, content] : cases) {
+        EXPECT_EQ(RunShell(command), 0u) << command;
+        EXPECT_EQ(qztest::ReadFile(Under(file)), content) << command;
     }
-    EXPECT_GE(count, 1u);
+    EXPECT_NE(RunShell("cat /var/missing 2>/dev/null"), 0u);
+    EXPECT_EQ(RunShell("tar -czf /var/a.tar.gz /var/a && tar -tzf /var/a.tar.gz > /var/list"), 0u);
+    EXPECT_EQ(qztest::ReadFile(Under("/var/list")), "var/a\n");
+
+    // A command of 1020 bytes does not fit with its NUL; an injected fault answers once.
+    char buf[1020];
+    EXPECT_LT(QZ_OS_CmdFormat(buf, "%s", std::string(1020, 'x').c_str()), 0);
+    EXPECT_STREQ(buf, "");
+    qzsim::FailCall("SSP_ExecShellCmd", 7);
+    EXPECT_EQ(RunShell("true"), 7u);
+    EXPECT_EQ(RunShell("true"), 0u);
 }
 
 }  // namespace
