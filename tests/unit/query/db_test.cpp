@@ -1,6 +1,6 @@
 // Configuration-database parameter lists: building, releasing on failure,
 // and applying delivered values through a descriptor table.
-#include <cstring>
+#include <string>
 
 #include "qz_platform.h"
 #include "qz_wlan_query.h"
@@ -11,33 +11,38 @@ namespace {
 using qztest::Guarded;
 using qztest::QueryTest;
 
+// A live list as "id type value-address-index" per element, the index of the
+// element's value in values (-1: elsewhere); "none" for no live list.
+std::string Listed(uint32_t handle, const void *values, size_t stride)
+{
+    auto list = qzsim::XmlDbList(handle);
+    if (!list) return "none";
+    std::string out;
+    for (const auto &p : *list) {
+        auto offset = static_cast<const char *>(p.value) - static_cast<const char *>(values);
+        out += std::to_string(p.id) + " " + std::to_string(p.type) + " " +
+               std::to_string(offset % stride == 0 ? offset / static_cast<long>(stride) : -1) + ";";
+    }
+    return out;
+}
+
 TEST_F(QueryTest, ListsReferToTheCallersValuesInPlace)
 {
     WLAN_DB_KEY_S keys[3] = {{0x101, 7}, {0x102, 8}, {0x103, 9}};
     uint32_t handle = 0;
     ASSERT_EQ(WLAN_DB_AllocAppendKeyList(&handle, keys, 3), 0u);
-    auto list = qzsim::XmlDbList(handle);
-    ASSERT_TRUE(list && list->size() == 3);
-    for (int i = 0; i < 3; i++) {
-        EXPECT_EQ((*list)[i].id, keys[i].uiParaId);
-        EXPECT_EQ((*list)[i].type, 1u);  // keys are always 32-bit values
-        EXPECT_EQ((*list)[i].value, &keys[i].uiValue);
-    }
+    // Keys are always 32-bit values (type 1), referred to in the caller's array.
+    EXPECT_EQ(Listed(handle, &keys[0].uiValue, sizeof(keys[0])), "257 1 0;258 1 1;259 1 2;");
     EXPECT_EQ(QZ_XML_DBFreeParaList(handle), 0u);
 
-    uint32_t number = 5;
-    char text[8] = "abc";
-    WLAN_DB_PARA_S paras[2] = {{0x201, &number, 1u}, {0x202, text, 6u}};
+    char texts[2][8] = {"", "abc"};
+    WLAN_DB_PARA_S paras[2] = {{0x201, texts[0], 1u}, {0x202, texts[1], 6u}};
     ASSERT_EQ(WLAN_DB_AllocAppendParaList(&handle, paras, 2), 0u);
-    list = qzsim::XmlDbList(handle);
-    ASSERT_TRUE(list && list->size() == 2);
-    EXPECT_EQ((*list)[1].id, 0x202u);
-    EXPECT_EQ((*list)[1].type, 6u);
-    EXPECT_EQ((*list)[1].value, text);
+    EXPECT_EQ(Listed(handle, texts, sizeof(texts[0])), "513 1 0;514 6 1;");
     EXPECT_EQ(QZ_XML_DBFreeParaList(handle), 0u);
 
     ASSERT_EQ(WLAN_DB_AllocAppendKeyList(&handle, keys, 0), 0u);  // an empty list
-    EXPECT_EQ(qzsim::XmlDbList(handle)->size(), 0u);
+    EXPECT_EQ(Listed(handle, keys, 1), "");
     EXPECT_EQ(QZ_XML_DBFreeParaList(handle), 0u);
     EXPECT_EQ(QZ_XML_DBFreeParaList(handle), 0x1E000001u);  // the platform refuses a freed handle
     EXPECT_EQ(qzsim::XmlDbLiveLists(), 0u);
@@ -48,31 +53,24 @@ TEST_F(QueryTest, FailedBuildReleasesTheListAndReportsTheElement)
     WLAN_DB_KEY_S keys[3] = {{0x101, 7}, {0x102, 8}, {0x103, 9}};
     uint32_t number = 5;
     WLAN_DB_PARA_S paras[3] = {{0x201, &number, 1}, {0x202, &number, 6}, {0x203, &number, 1}};
-    struct Case {
-        bool keyList;
-        const char *fail;  // the platform call that fails, after `skip` calls that pass
-        int skip;
-        const char *words;
-    } cases[] = {
-        {true, "QZ_XML_DBAppendAllParaToParaList", 1, "wlan_db 195887105 1 3 258\n"},   // element 1 of 3, id 0x102
-        {false, "QZ_XML_DBAppendAllParaToParaList", 1, "wlan_db 195887105 514 6 0\n"},  // id 0x202, type 6
-        {true, "QZ_XML_DBAllocParaList", 0, "wlan_db 195887105 3 0 0\n"},
+    const std::string keyAddress = std::to_string(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&keys[1].uiValue)));
+    // A key list or not, the platform call that fails after `skip` calls that
+    // pass; the last words (element 1 of 3 with its id, 0x102 or 0x202).
+    const std::tuple<bool, const char *, int, std::string> cases[] = {
+        {true, "QZ_XML_DBAppendAllParaToParaList", 1, "wlan_db 195887105 1 3 258 " + keyAddress + "\n"},
+        {false, "QZ_XML_DBAppendAllParaToParaList", 1, "wlan_db 195887105 514 6 0 0\n"},
+        {true, "QZ_XML_DBAllocParaList", 0, "wlan_db 195887105 3 0 0 0\n"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.keyList << c.fail);
+    for (const auto &[keyList, fail, skip, words] : cases) {
+        SCOPED_TRACE(testing::Message() << keyList << fail);
         qzsim::ClearRecords();
-        qzsim::FailCall(c.fail, 0x0BAD0001, c.skip);
+        qzsim::FailCall(fail, 0x0BAD0001, skip);
         uint32_t handle = 0;
-        uint32_t ret =
-            c.keyList ? WLAN_DB_AllocAppendKeyList(&handle, keys, 3) : WLAN_DB_AllocAppendParaList(&handle, paras, 3);
-        EXPECT_EQ(ret, 0x0BAD0001u);
-        EXPECT_FALSE(qzsim::XmlDbList(handle).has_value());
-        EXPECT_EQ(qzsim::XmlDbLiveLists(), 0u);
-        EXPECT_EQ(Words(3), c.words);
-        if (c.keyList && c.skip == 1) {  // with the address of the key's value
-            EXPECT_EQ(qzsim::LastWords()[0].value4,
-                      static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&keys[1].uiValue)));
-        }
+        EXPECT_EQ(
+            keyList ? WLAN_DB_AllocAppendKeyList(&handle, keys, 3) : WLAN_DB_AllocAppendParaList(&handle, paras, 3),
+            0x0BAD0001u);
+        EXPECT_EQ(Listed(handle, keys, 1), "none");
+        EXPECT_EQ(Words(4), words);
     }
     uint32_t handle = 0;
     EXPECT_EQ(WLAN_DB_AllocAppendKeyList(nullptr, keys, 3), 1u);
@@ -119,9 +117,7 @@ TEST_F(QueryTest, DeliveredValuesAreAppliedThroughTheirRow)
         EXPECT_EQ(changed, c.changed);
         EXPECT_EQ(destNumber, c.destNumber);
         EXPECT_TRUE(destText.GuardsIntact());
-        if (c.destText != nullptr) {
-            EXPECT_EQ(destText.str(), c.destText);
-        }
+        EXPECT_TRUE(c.destText == nullptr || destText.str() == c.destText);
         EXPECT_EQ(qzsim::LastWords().size(), c.reported ? 1u : 0u);
     }
 
