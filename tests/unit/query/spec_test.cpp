@@ -31,7 +31,6 @@ TEST_F(QueryTest, SsidIndexesAndRadioInstancesMapInBlocksOfP)
         {0, 3, "0 0 0 0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0 0 0 0", "0 0 0 0 0 0"},
         {1, 3, "1 2 0 0 0 0 0 0 0 0 0", "1 2 0 0 0 0 0 0 0 0 0", "0 0 1 2 0 0"},
         {4, 3, "0 0 0 1 1 2 2 0 0 0 0", "0 0 0 4 4 8 8 0 0 0 0", "0 0 4 8 0 0"},
-        {16, 15, "0 0 0 0 0 0 0 0 1 2 0", "0 0 0 0 0 0 0 0 16 32 0", "0 0 16 32 0 0"},
     };
     const auto ssids = {1u, 2u, 3u, 4u, 7u, 8u, 11u, 12u, 17u, 47u, 48u};
     const auto insts = {0u, 1u, 2u, 3u, 4u, 0xFFFFFFFFu};
