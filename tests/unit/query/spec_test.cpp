@@ -2,6 +2,7 @@
 // and the radio type texts.
 #include <initializer_list>
 #include <string>
+#include <tuple>
 
 #include "qz_wlan_query.h"
 #include "query_test.h"
@@ -69,28 +70,24 @@ TEST_F(QueryTest, ThirdRadioIsTheSecond5GOnlyWithTheFeature)
 
 TEST_F(QueryTest, RadioTypeTextsFitOrFailWithTheCopyCode)
 {
-    struct Case {
-        bool byInst;
-        uint32_t arg, size, ret;
-        const char *text;   // null: the buffer is not touched
-        const char *words;  // last words
-    } cases[] = {
+    // By instance or by index, the argument, buffer size; the result, the text
+    // (null: the buffer is not touched), the last words.
+    const std::tuple<bool, uint32_t, uint32_t, uint32_t, const char *, const char *> cases[] = {
         {false, 0, 5, 0, "2.4G", ""},
         {false, 1, 2, 34, "", "wlan_spec 34 2\n"},  // "5G" and its terminator need 3 bytes
         {false, 3, 8, 1, nullptr, "wlan_spec 1 3\n"},
         {true, 2, 8, 0, "5G", ""},
         {true, 4, 8, 1, nullptr, "wlan_spec 1 4\n"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.byInst << "/" << c.arg);
+    for (const auto &[byInst, arg, size, ret, text, words] : cases) {
+        SCOPED_TRACE(testing::Message() << byInst << "/" << arg);
         qzsim::ClearRecords();
-        Guarded g(c.size);
-        uint32_t ret = c.byInst ? WLAN_GetRadioTypeByInst(c.arg, g.dest(), c.size)
-                                : WLAN_GetRadioTypeByIndex(c.arg, g.dest(), c.size);
-        EXPECT_EQ(ret, c.ret);
+        Guarded g(size);
+        EXPECT_EQ(byInst ? WLAN_GetRadioTypeByInst(arg, g.dest(), size) : WLAN_GetRadioTypeByIndex(arg, g.dest(), size),
+                  ret);
         EXPECT_TRUE(g.GuardsIntact());
-        EXPECT_TRUE(c.text ? g.str() == c.text : g.Untouched());
-        EXPECT_EQ(Words(), c.words);
+        EXPECT_TRUE(text ? g.str() == text : g.Untouched());
+        EXPECT_EQ(Words(), words);
     }
     EXPECT_EQ(WLAN_GetRadioTypeByIndex(0, nullptr, 8), 1u);
 
@@ -105,19 +102,14 @@ TEST_F(QueryTest, RadioTypeTextsFitOrFailWithTheCopyCode)
 
 TEST_F(QueryTest, RadioTypeIsValidOnlyForConfiguredRadios)
 {
-    struct Case {
-        uint32_t cfgRadios;
-        int32_t high5G;
-        const char *text;
-        uint32_t valid;
-    } cases[] = {
-        {1, 0, "5G", 0}, {2, 0, "5G", 1}, {7, 0, "6G", 1}, {7, 1, "6G", 0}, {7, 1, "5g-2", 1}, {0, 0, "2.4G", 0},
-    };
-    for (const auto &c : cases) {
+    // Configured radios, the second 5 GHz radio's feature, the text; valid.
+    const std::tuple<uint32_t, int32_t, const char *, uint32_t> cases[] = {
+        {1, 0, "5G", 0}, {2, 0, "5G", 1}, {7, 0, "6G", 1}, {7, 1, "6G", 0}, {7, 1, "5g-2", 1}, {0, 0, "2.4G", 0}};
+    for (const auto &[cfgRadios, high5G, text, valid] : cases) {
         ResetLibraryCaches();
-        LoadProfile({{"wlan", {{"cfgRadios", c.cfgRadios}}}});
-        qzsim::SetFeature("FT_WLAN_SUPPORT_5G_HIGH", c.high5G);
-        EXPECT_EQ(WLAN_CheckRadioTypeValid(c.text), c.valid) << c.cfgRadios << "/" << c.text;
+        LoadProfile({{"wlan", {{"cfgRadios", cfgRadios}}}});
+        qzsim::SetFeature("FT_WLAN_SUPPORT_5G_HIGH", high5G);
+        EXPECT_EQ(WLAN_CheckRadioTypeValid(text), valid) << cfgRadios << "/" << text;
     }
     qzsim::ClearRecords();
     EXPECT_EQ(WLAN_CheckRadioTypeValid(nullptr), 0u);
