@@ -2,6 +2,7 @@
 // cached, and which rows an event refreshes.
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "feature/wlan_feature_internal.h"
@@ -88,27 +89,24 @@ TEST_F(FeatureTest, CachesEveryAnswerButNotAskedAndRefreshesOnRequest)
 TEST_F(FeatureTest, EventRefreshesEveryRowOfItsNameOnly)
 {
     ASSERT_EQ(WLAN_FT_Init(), 0u);
-    struct Case {
-        const char *eventName, *feature;  // the name the event carries, the feature watched
-        WLAN_FT_ACCESSOR fn;
-        uint32_t after;         // the cached answer after the event (was 1, now 0)
-        size_t queriesByEvent;  // platform queries the event made for `feature`
-    } cases[] = {
+    // The name the event carries, the feature watched and its accessor; the
+    // cached answer after the event (was 1, now 0), the queries it made.
+    const std::tuple<const char *, const char *, WLAN_FT_ACCESSOR, uint32_t, size_t> cases[] = {
         {"FT_WLAN_MULTILINK", "FT_WLAN_MULTILINK", WLAN_FT_FT_WLAN_MULTILINK, 0, 1},
         {"QZ_RIX_FEATURE_UNE", "QZ_RIX_FEATURE_UNE", WLAN_FT_QZ_RIX_FEATURE_UNE, 0, 2},  // two rows
         {"QZ_FT_FEATURE_PLDT", "QZ_FT_FEATURE_PLDT", WLAN_FT_QZ_FT_FEATURE_PLDT, 1, 0},  // no row
         {"qz_feature_zq", "QZ_FEATURE_ZQ", WLAN_FT_QZ_FEATURE_ZQ, 1, 0},                 // case differs
         {"FT_WLAN_MULTILINK_X", "FT_WLAN_MULTILINK", WLAN_FT_FT_WLAN_MULTILINK, 1, 0},
     };
-    for (const auto &c : cases) {
+    for (const auto &[eventName, feature, fn, after, queriesByEvent] : cases) {
         WLAN_FT_ResetCaches();
-        qzsim::SetFeature(c.feature, 1);
-        ASSERT_EQ(c.fn(0), 1u);
-        size_t before = qzsim::FeatureQueries(c.feature);
-        qzsim::SetFeature(c.feature, 0);
-        qzsim::ChangeFeature(c.eventName, 0);
-        EXPECT_EQ(qzsim::FeatureQueries(c.feature) - before, c.queriesByEvent) << c.eventName;
-        EXPECT_EQ(c.fn(0), c.after) << c.eventName;
+        qzsim::SetFeature(feature, 1);
+        ASSERT_EQ(fn(0), 1u);
+        size_t before = qzsim::FeatureQueries(feature);
+        qzsim::SetFeature(feature, 0);
+        qzsim::ChangeFeature(eventName, 0);
+        EXPECT_EQ(qzsim::FeatureQueries(feature) - before, queriesByEvent) << eventName;
+        EXPECT_EQ(fn(0), after) << eventName;
     }
     EXPECT_EQ(WLAN_FT_RefreshFeatureByEvent(nullptr), 0u);
 

@@ -1,6 +1,7 @@
 // Configuration-database parameter lists: building, releasing on failure,
 // and applying delivered values through a descriptor table.
 #include <string>
+#include <tuple>
 
 #include "qz_platform.h"
 #include "qz_wlan_query.h"
@@ -81,44 +82,38 @@ TEST_F(QueryTest, FailedBuildReleasesTheListAndReportsTheElement)
 
 TEST_F(QueryTest, DeliveredValuesAreAppliedThroughTheirRow)
 {
-    constexpr uint8_t kUnset = 0xAA;
-    struct Case {
-        const char *what;
-        uint32_t type, alwaysChanged, destSize, deliveredNumber;
-        const char *deliveredText;
-        uint8_t changed;
-        const char *destText;  // type 6: what the destination then holds
-        uint32_t destNumber;   // type 1
-        bool reported;
-    } cases[] = {
-        {"same number", 1, 0, 4, 42, nullptr, 0, nullptr, 42, false},
-        {"new number", 1, 0, 4, 43, nullptr, 1, nullptr, 43, false},
-        {"same number, always changed", 1, 1, 4, 42, nullptr, 1, nullptr, 42, false},
-        {"same text", 6, 0, 8, 0, "old", 0, "old", 0, false},
-        {"new text", 6, 0, 8, 0, "Old", 1, "Old", 0, false},
-        {"text, no destination size", 6, 0, 0, 0, "new", 1, nullptr, 0, false},
-        {"text too long", 6, 0, 4, 0, "longer", 1, "", 0, true},
-        {"type 3", 3, 0, 4, 43, nullptr, kUnset, nullptr, 0, true},
-        {"type 3, always changed", 3, 1, 4, 43, nullptr, 1, nullptr, 0, true},
+    constexpr uint8_t kUnset = 0xAA;  // 170
+    // Type, always changed, destination size, the value delivered; the changed
+    // flag, what the destination then holds, the number of last words.
+    const std::tuple<uint32_t, uint32_t, uint32_t, std::string, std::string> cases[] = {
+        {1, 0, 4, "42", "0 42 0"},    // same number
+        {1, 0, 4, "43", "1 43 0"},    // new number
+        {1, 1, 4, "42", "1 42 0"},    // same number, always changed
+        {6, 0, 8, "old", "0 old 0"},  // same text
+        {6, 0, 8, "Old", "1 Old 0"},  // new text
+        {6, 0, 0, "new", "1  0"},     // text, no destination size
+        {6, 0, 4, "longer", "1  1"},  // text too long: left cleared
+        {3, 0, 4, "43", "170 0 1"},   // an unknown type
+        {3, 1, 4, "43", "1 0 1"},     // an unknown type, always changed
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto &[type, alwaysChanged, destSize, delivered, expected] : cases) {
         qzsim::ClearRecords();
-        uint32_t oldNumber = 42, destNumber = 0;
+        uint32_t oldNumber = 42, destNumber = 0, deliveredNumber = type == 6 ? 0 : std::stoul(delivered);
         uint8_t changed = kUnset;
-        Guarded destText(c.destSize);
-        bool text = c.type == 6;
+        Guarded destText(destSize);
+        bool text = type == 6;
         WLAN_DB_PARA_DESC_S table[2] = {
             {0x300, 1, 0, &oldNumber, nullptr, nullptr, 0},  // never selected
-            {0x301, c.type, c.alwaysChanged, text ? static_cast<const void *>("old") : &oldNumber, &changed,
-             text ? static_cast<void *>(destText.dest()) : &destNumber, c.destSize},
+            {0x301, type, alwaysChanged, text ? static_cast<const void *>("old") : &oldNumber, &changed,
+             text ? static_cast<void *>(destText.dest()) : &destNumber, destSize},
         };
-        WLAN_DB_GetParaByCmo(0x301, text ? static_cast<const void *>(c.deliveredText) : &c.deliveredNumber, table, 2);
-        EXPECT_EQ(changed, c.changed);
-        EXPECT_EQ(destNumber, c.destNumber);
+        WLAN_DB_GetParaByCmo(0x301, text ? static_cast<const void *>(delivered.c_str()) : &deliveredNumber, table, 2);
         EXPECT_TRUE(destText.GuardsIntact());
-        EXPECT_TRUE(c.destText == nullptr || destText.str() == c.destText);
-        EXPECT_EQ(qzsim::LastWords().size(), c.reported ? 1u : 0u);
+        EXPECT_EQ(std::to_string(changed) + " " +
+                      (text ? std::string(destText.bytes().c_str()) : std::to_string(destNumber)) + " " +
+                      std::to_string(qzsim::LastWords().size()),
+                  expected)
+            << type << "/" << alwaysChanged << "/" << delivered;
     }
 
     // An unknown parameter, or none to look in, touches nothing.
