@@ -36,9 +36,10 @@ void PlatformTest::TearDown()
     std::filesystem::remove_all(root_, ec);
 }
 
-std::vector<unsigned char> MakeCliMsg(uint32_t type, uint32_t count, const std::vector<std::string> &words)
+std::vector<unsigned char> MakeCliMsg(uint32_t type, const std::vector<std::string> &words, int64_t carried)
 {
     std::vector<unsigned char> msg(WLAN_CLI_MSG_SIZE, 0xA5);  // bytes the shell must not read stay noisy
+    const auto count = static_cast<uint32_t>(carried < 0 ? static_cast<int64_t>(words.size()) : carried);
     memcpy(&msg[WLAN_CLI_MSG_TYPE_OFFSET], &type, sizeof(type));
     memcpy(&msg[WLAN_CLI_MSG_COUNT_OFFSET], &count, sizeof(count));
     for (size_t i = 0; i < WLAN_DBG_KEYWORD_SLOTS; i++) {
@@ -49,11 +50,6 @@ std::vector<unsigned char> MakeCliMsg(uint32_t type, uint32_t count, const std::
         }
     }
     return msg;
-}
-
-std::vector<unsigned char> MakeCliMsg(uint32_t type, const std::vector<std::string> &words)
-{
-    return MakeCliMsg(type, static_cast<uint32_t>(words.size()), words);
 }
 
 std::string RunLine(const std::string &line)

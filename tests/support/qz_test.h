@@ -28,9 +28,9 @@ class PlatformTest : public ::testing::Test {
     std::string root_;
 };
 
-// A CLI message record as the gateway's front end sends it.
-std::vector<unsigned char> MakeCliMsg(uint32_t type, const std::vector<std::string> &words);
-std::vector<unsigned char> MakeCliMsg(uint32_t type, uint32_t count, const std::vector<std::string> &words);
+// A CLI message record as the gateway's front end sends it; the word count
+// carried is the number of words unless given.
+std::vector<unsigned char> MakeCliMsg(uint32_t type, const std::vector<std::string> &words, int64_t count = -1);
 // Sends one wlancmd line (split on blanks) and returns its console output.
 std::string RunLine(const std::string &line);
 

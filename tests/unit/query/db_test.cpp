@@ -1,6 +1,7 @@
 // Configuration-database parameter lists: building, releasing on failure,
 // and applying delivered values through a descriptor table.
-#include <cstring>
+#include <string>
+#include <tuple>
 
 #include "qz_platform.h"
 #include "qz_wlan_query.h"
@@ -11,33 +12,38 @@ namespace {
 using qztest::Guarded;
 using qztest::QueryTest;
 
+// A live list as "id type value-address-index" per element, the index of the
+// element's value in values (-1: elsewhere); "none" for no live list.
+std::string Listed(uint32_t handle, const void *values, size_t stride)
+{
+    auto list = qzsim::XmlDbList(handle);
+    if (!list) return "none";
+    std::string out;
+    for (const auto &p : *list) {
+        auto offset = static_cast<const char *>(p.value) - static_cast<const char *>(values);
+        out += std::to_string(p.id) + " " + std::to_string(p.type) + " " +
+               std::to_string(offset % stride == 0 ? offset / static_cast<long>(stride) : -1) + ";";
+    }
+    return out;
+}
+
 TEST_F(QueryTest, ListsReferToTheCallersValuesInPlace)
 {
     WLAN_DB_KEY_S keys[3] = {{0x101, 7}, {0x102, 8}, {0x103, 9}};
     uint32_t handle = 0;
     ASSERT_EQ(WLAN_DB_AllocAppendKeyList(&handle, keys, 3), 0u);
-    auto list = qzsim::XmlDbList(handle);
-    ASSERT_TRUE(list && list->size() == 3);
-    for (int i = 0; i < 3; i++) {
-        EXPECT_EQ((*list)[i].id, keys[i].uiParaId);
-        EXPECT_EQ((*list)[i].type, 1u);  // keys are always 32-bit values
-        EXPECT_EQ((*list)[i].value, &keys[i].uiValue);
-    }
+    // Keys are always 32-bit values (type 1), referred to in the caller's array.
+    EXPECT_EQ(Listed(handle, &keys[0].uiValue, sizeof(keys[0])), "257 1 0;258 1 1;259 1 2;");
     EXPECT_EQ(QZ_XML_DBFreeParaList(handle), 0u);
 
-    uint32_t number = 5;
-    char text[8] = "abc";
-    WLAN_DB_PARA_S paras[2] = {{0x201, &number, 1u}, {0x202, text, 6u}};
+    char texts[2][8] = {"", "abc"};
+    WLAN_DB_PARA_S paras[2] = {{0x201, texts[0], 1u}, {0x202, texts[1], 6u}};
     ASSERT_EQ(WLAN_DB_AllocAppendParaList(&handle, paras, 2), 0u);
-    list = qzsim::XmlDbList(handle);
-    ASSERT_TRUE(list && list->size() == 2);
-    EXPECT_EQ((*list)[1].id, 0x202u);
-    EXPECT_EQ((*list)[1].type, 6u);
-    EXPECT_EQ((*list)[1].value, text);
+    EXPECT_EQ(Listed(handle, texts, sizeof(texts[0])), "513 1 0;514 6 1;");
     EXPECT_EQ(QZ_XML_DBFreeParaList(handle), 0u);
 
     ASSERT_EQ(WLAN_DB_AllocAppendKeyList(&handle, keys, 0), 0u);  // an empty list
-    EXPECT_EQ(qzsim::XmlDbList(handle)->size(), 0u);
+    EXPECT_EQ(Listed(handle, keys, 1), "");
     EXPECT_EQ(QZ_XML_DBFreeParaList(handle), 0u);
     EXPECT_EQ(QZ_XML_DBFreeParaList(handle), 0x1E000001u);  // the platform refuses a freed handle
     EXPECT_EQ(qzsim::XmlDbLiveLists(), 0u);
@@ -48,31 +54,24 @@ TEST_F(QueryTest, FailedBuildReleasesTheListAndReportsTheElement)
     WLAN_DB_KEY_S keys[3] = {{0x101, 7}, {0x102, 8}, {0x103, 9}};
     uint32_t number = 5;
     WLAN_DB_PARA_S paras[3] = {{0x201, &number, 1}, {0x202, &number, 6}, {0x203, &number, 1}};
-    struct Case {
-        bool keyList;
-        const char *fail;  // the platform call that fails, after `skip` calls that pass
-        int skip;
-        const char *words;
-    } cases[] = {
-        {true, "QZ_XML_DBAppendAllParaToParaList", 1, "wlan_db 195887105 1 3 258\n"},   // element 1 of 3, id 0x102
-        {false, "QZ_XML_DBAppendAllParaToParaList", 1, "wlan_db 195887105 514 6 0\n"},  // id 0x202, type 6
-        {true, "QZ_XML_DBAllocParaList", 0, "wlan_db 195887105 3 0 0\n"},
+    const std::string keyAddress = std::to_string(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&keys[1].uiValue)));
+    // A key list or not, the platform call that fails after `skip` calls that
+    // pass; the last words (element 1 of 3 with its id, 0x102 or 0x202).
+    const std::tuple<bool, const char *, int, std::string> cases[] = {
+        {true, "QZ_XML_DBAppendAllParaToParaList", 1, "wlan_db 195887105 1 3 258 " + keyAddress + "\n"},
+        {false, "QZ_XML_DBAppendAllParaToParaList", 1, "wlan_db 195887105 514 6 0 0\n"},
+        {true, "QZ_XML_DBAllocParaList", 0, "wlan_db 195887105 3 0 0 0\n"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.keyList << c.fail);
+    for (const auto &[keyList, fail, skip, words] : cases) {
+        SCOPED_TRACE(testing::Message() << keyList << fail);
         qzsim::ClearRecords();
-        qzsim::FailCall(c.fail, 0x0BAD0001, c.skip);
+        qzsim::FailCall(fail, 0x0BAD0001, skip);
         uint32_t handle = 0;
-        uint32_t ret =
-            c.keyList ? WLAN_DB_AllocAppendKeyList(&handle, keys, 3) : WLAN_DB_AllocAppendParaList(&handle, paras, 3);
-        EXPECT_EQ(ret, 0x0BAD0001u);
-        EXPECT_FALSE(qzsim::XmlDbList(handle).has_value());
-        EXPECT_EQ(qzsim::XmlDbLiveLists(), 0u);
-        EXPECT_EQ(Words(3), c.words);
-        if (c.keyList && c.skip == 1) {  // with the address of the key's value
-            EXPECT_EQ(qzsim::LastWords()[0].value4,
-                      static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&keys[1].uiValue)));
-        }
+        EXPECT_EQ(
+            keyList ? WLAN_DB_AllocAppendKeyList(&handle, keys, 3) : WLAN_DB_AllocAppendParaList(&handle, paras, 3),
+            0x0BAD0001u);
+        EXPECT_EQ(Listed(handle, keys, 1), "none");
+        EXPECT_EQ(Words(4), words);
     }
     uint32_t handle = 0;
     EXPECT_EQ(WLAN_DB_AllocAppendKeyList(nullptr, keys, 3), 1u);
@@ -83,46 +82,38 @@ TEST_F(QueryTest, FailedBuildReleasesTheListAndReportsTheElement)
 
 TEST_F(QueryTest, DeliveredValuesAreAppliedThroughTheirRow)
 {
-    constexpr uint8_t kUnset = 0xAA;
-    struct Case {
-        const char *what;
-        uint32_t type, alwaysChanged, destSize, deliveredNumber;
-        const char *deliveredText;
-        uint8_t changed;
-        const char *destText;  // type 6: what the destination then holds
-        uint32_t destNumber;   // type 1
-        bool reported;
-    } cases[] = {
-        {"same number", 1, 0, 4, 42, nullptr, 0, nullptr, 42, false},
-        {"new number", 1, 0, 4, 43, nullptr, 1, nullptr, 43, false},
-        {"same number, always changed", 1, 1, 4, 42, nullptr, 1, nullptr, 42, false},
-        {"same text", 6, 0, 8, 0, "old", 0, "old", 0, false},
-        {"new text", 6, 0, 8, 0, "Old", 1, "Old", 0, false},
-        {"text, no destination size", 6, 0, 0, 0, "new", 1, nullptr, 0, false},
-        {"text too long", 6, 0, 4, 0, "longer", 1, "", 0, true},
-        {"type 3", 3, 0, 4, 43, nullptr, kUnset, nullptr, 0, true},
-        {"type 3, always changed", 3, 1, 4, 43, nullptr, 1, nullptr, 0, true},
+    constexpr uint8_t kUnset = 0xAA;  // 170
+    // Type, always changed, destination size, the value delivered; the changed
+    // flag, what the destination then holds, the number of last words.
+    const std::tuple<uint32_t, uint32_t, uint32_t, std::string, std::string> cases[] = {
+        {1, 0, 4, "42", "0 42 0"},    // same number
+        {1, 0, 4, "43", "1 43 0"},    // new number
+        {1, 1, 4, "42", "1 42 0"},    // same number, always changed
+        {6, 0, 8, "old", "0 old 0"},  // same text
+        {6, 0, 8, "Old", "1 Old 0"},  // new text
+        {6, 0, 0, "new", "1  0"},     // text, no destination size
+        {6, 0, 4, "longer", "1  1"},  // text too long: left cleared
+        {3, 0, 4, "43", "170 0 1"},   // an unknown type
+        {3, 1, 4, "43", "1 0 1"},     // an unknown type, always changed
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto &[type, alwaysChanged, destSize, delivered, expected] : cases) {
         qzsim::ClearRecords();
-        uint32_t oldNumber = 42, destNumber = 0;
+        uint32_t oldNumber = 42, destNumber = 0, deliveredNumber = type == 6 ? 0 : std::stoul(delivered);
         uint8_t changed = kUnset;
-        Guarded destText(c.destSize);
-        bool text = c.type == 6;
+        Guarded destText(destSize);
+        bool text = type == 6;
         WLAN_DB_PARA_DESC_S table[2] = {
             {0x300, 1, 0, &oldNumber, nullptr, nullptr, 0},  // never selected
-            {0x301, c.type, c.alwaysChanged, text ? static_cast<const void *>("old") : &oldNumber, &changed,
-             text ? static_cast<void *>(destText.dest()) : &destNumber, c.destSize},
+            {0x301, type, alwaysChanged, text ? static_cast<const void *>("old") : &oldNumber, &changed,
+             text ? static_cast<void *>(destText.dest()) : &destNumber, destSize},
         };
-        WLAN_DB_GetParaByCmo(0x301, text ? static_cast<const void *>(c.deliveredText) : &c.deliveredNumber, table, 2);
-        EXPECT_EQ(changed, c.changed);
-        EXPECT_EQ(destNumber, c.destNumber);
+        WLAN_DB_GetParaByCmo(0x301, text ? static_cast<const void *>(delivered.c_str()) : &deliveredNumber, table, 2);
         EXPECT_TRUE(destText.GuardsIntact());
-        if (c.destText != nullptr) {
-            EXPECT_EQ(destText.str(), c.destText);
-        }
-        EXPECT_EQ(qzsim::LastWords().size(), c.reported ? 1u : 0u);
+        EXPECT_EQ(std::to_string(changed) + " " +
+                      (text ? std::string(destText.bytes().c_str()) : std::to_string(destNumber)) + " " +
+                      std::to_string(qzsim::LastWords().size()),
+                  expected)
+            << type << "/" << alwaysChanged << "/" << delivered;
     }
 
     // An unknown parameter, or none to look in, touches nothing.

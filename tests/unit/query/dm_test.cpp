@@ -1,6 +1,8 @@
 // Device-model queries: operator words, region, product name, serial number,
 // product capabilities, their caches and the fit-AP mode.
 #include <cstring>
+#include <string>
+#include <tuple>
 
 #include "qz_wlan_feature.h"
 #include "qz_wlan_log.h"
@@ -14,34 +16,27 @@ using qztest::QueryTest;
 
 TEST_F(QueryTest, OperatorWordsCompareIgnoringCase)
 {
-    struct Case {
-        const char *binWord;
-        uint32_t cmcc, e8c, a8c;
-    } cases[] = {{"cmcc", 1, 0, 0}, {"CMCC2", 0, 0, 0}, {"e8C", 0, 1, 0}, {"A8C", 0, 0, 1}};
-    for (const auto &c : cases) {  // read afresh on every call
-        LoadProfile({{"device", {{"binWord", c.binWord}}}});
-        EXPECT_EQ(WLAN_DM_IsBinWordCmcc(), c.cmcc) << c.binWord;
-        EXPECT_EQ(WLAN_DM_IsBinWordE8c(), c.e8c) << c.binWord;
-        EXPECT_EQ(WLAN_DM_IsBinWordA8c(), c.a8c) << c.binWord;
+    // The bin word; whether it is CMCC, E8C, A8C (read afresh on every call).
+    const std::pair<const char *, std::string> binWords[] = {
+        {"cmcc", "100"}, {"CMCC2", "000"}, {"e8C", "010"}, {"A8C", "001"}};
+    for (const auto &[binWord, expected] : binWords) {
+        LoadProfile({{"device", {{"binWord", binWord}}}});
+        EXPECT_EQ(std::to_string(WLAN_DM_IsBinWordCmcc()) + std::to_string(WLAN_DM_IsBinWordE8c()) +
+                      std::to_string(WLAN_DM_IsBinWordA8c()),
+                  expected)
+            << binWord;
     }
 
-    struct CfgCase {
-        const char *cfgWord, *word;
-        uint32_t match, contained;
-    } cfgCases[] = {
-        {"CMCC_RMS", "cmcc", 0, 1},
-        {"CMCC_RMS", "cmcc_rms", 1, 1},
-        {"CMCC_RMS", "", 0, 1},
-        {"CMCC_RMS", "CMCC_RMS_X", 0, 0},
-        {"", "", 1, 1},
-        {"", "cmcc", 0, 0},
-    };
-    for (const auto &c : cfgCases) {
-        SCOPED_TRACE(std::string(c.cfgWord) + "/" + c.word);
+    // The configuration word, the word asked for; whether it matches, whether it is contained.
+    const std::tuple<const char *, const char *, uint32_t, uint32_t> cfgWords[] = {{"CMCC_RMS", "cmcc", 0, 1},
+                                                                                   {"CMCC_RMS", "cmcc_rms", 1, 1},
+                                                                                   {"CMCC_RMS", "CMCC_RMS_X", 0, 0},
+                                                                                   {"", "cmcc", 0, 0}};
+    for (const auto &[cfgWord, word, match, contained] : cfgWords) {
         ResetLibraryCaches();
-        LoadProfile({{"device", {{"cfgWord", c.cfgWord}}}});
-        EXPECT_EQ(WLAN_DM_IsCfgWordMatch(c.word), c.match);
-        EXPECT_EQ(WLAN_DM_IsCfgWordContained(c.word), c.contained);
+        LoadProfile({{"device", {{"cfgWord", cfgWord}}}});
+        EXPECT_EQ(WLAN_DM_IsCfgWordMatch(word), match) << cfgWord << "/" << word;
+        EXPECT_EQ(WLAN_DM_IsCfgWordContained(word), contained) << cfgWord << "/" << word;
     }
     // The configuration word is cached only once it reads back non-empty.
     ResetLibraryCaches();
@@ -56,99 +51,77 @@ TEST_F(QueryTest, OperatorWordsCompareIgnoringCase)
 
 TEST_F(QueryTest, CapabilitiesFollowFeaturesAndEquipmentMode)
 {
-    struct Case {
-        const char *binWord;
-        uint32_t equipMode;
-        int32_t ctrg, ubus;
-        uint32_t ctrgAndUbus, tianyi;
-    } cases[] = {
-        {"E8C", 1, 1, 1, 0, 0}, {"E8C", 0, 1, 0, 1, 1},  {"E8C", 0, 0, 1, 1, 1},
-        {"E8C", 0, 0, 2, 0, 0}, {"CMCC", 0, 1, 1, 1, 0}, {"e8c", 2, 1, 0, 1, 1},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.binWord << c.equipMode << c.ctrg << c.ubus);
+    // Bin word, equipment mode, CTRG and UBUS answers; CTRG-and-UBUS, Tianyi E8C.
+    const std::tuple<const char *, uint32_t, int32_t, int32_t, std::string> cases[] = {
+        {"E8C", 1, 1, 1, "00"}, {"E8C", 0, 0, 1, "11"}, {"CMCC", 0, 1, 1, "10"}, {"e8c", 2, 1, 0, "11"}};
+    for (const auto &[binWord, equipMode, ctrg, ubus, expected] : cases) {
         ResetLibraryCaches();
-        LoadProfile({{"device", {{"binWord", c.binWord}, {"equipMode", c.equipMode}}},
-                     {"features", {{"QZ_TOLP_FEATURE_CTRG", c.ctrg}, {"FT_SMART_UBUS_SUPPORT", c.ubus}}}});
-        EXPECT_EQ(WLAN_IsSupportCtrgAndUbus(), c.ctrgAndUbus);
-        EXPECT_EQ(WLAN_IsTianyiE8C(), c.tianyi);
+        LoadProfile({{"device", {{"binWord", binWord}, {"equipMode", equipMode}}},
+                     {"features", {{"QZ_TOLP_FEATURE_CTRG", ctrg}, {"FT_SMART_UBUS_SUPPORT", ubus}}}});
+        EXPECT_EQ(std::to_string(WLAN_IsSupportCtrgAndUbus()) + std::to_string(WLAN_IsTianyiE8C()), expected)
+            << binWord << equipMode << ctrg << ubus;
     }
-    struct AndlinkCase {
-        int32_t primary, desk;
-        uint32_t andlink;
-    } andlinkCases[] = {{0, 0, 0}, {1, 0, 1}, {0, 1, 1}, {2, 2, 0}};
-    for (const auto &c : andlinkCases) {
+    // Primary gateway and desk AP answers; Andlink.
+    const std::tuple<int32_t, int32_t, uint32_t> andlink[] = {{0, 0, 0}, {1, 0, 1}, {0, 1, 1}};
+    for (const auto &[primary, desk, expected] : andlink) {
         ResetLibraryCaches();
-        LoadProfile({{"features", {{"FT_ANDLINK_PRIMARY_GW", c.primary}, {"FT_DESKCMCCAP_SUPPORT", c.desk}}}});
-        EXPECT_EQ(WLAN_IsSupportAndlink(), c.andlink) << c.primary << c.desk;
+        LoadProfile({{"features", {{"FT_ANDLINK_PRIMARY_GW", primary}, {"FT_DESKCMCCAP_SUPPORT", desk}}}});
+        EXPECT_EQ(WLAN_IsSupportAndlink(), expected) << primary << desk;
     }
 }
 
-TEST_F(QueryTest, RegionProductNameAndSerialNumber)
+TEST_F(QueryTest, RegionProductNameSerialNumberAndUplinkPort)
 {
-    struct Region {
-        uint32_t region;
-        long long readFault;  // 0: the read succeeds
-        uint32_t china;
-    } regions[] = {{2, 0, 1}, {1, 0, 0}, {2, 0x1D0000AA, 0}};
-    for (const auto &c : regions) {
+    // Region, the read's failure code (0: none); China, last words.
+    const std::tuple<uint32_t, long long, uint32_t, const char *> regions[] = {
+        {2, 0, 1, ""}, {1, 0, 0, ""}, {2, 0x1D0000AA, 0, "wlan_dm 486539434 0\n"}};
+    for (const auto &[region, readFault, china, words] : regions) {
         qzsim::ClearRecords();
-        LoadProfile({{"device", {{"region", c.region}}}});
-        if (c.readFault != 0) qzsim::FailCall("QZ_DM_PDGetAttr", c.readFault);
-        EXPECT_EQ(WLAN_DM_IsAreaChina(), c.china) << c.region;
-        EXPECT_EQ(Words(), c.readFault ? "wlan_dm 486539434 0\n" : "");
+        LoadProfile({{"device", {{"region", region}}}});
+        if (readFault != 0) qzsim::FailCall("QZ_DM_PDGetAttr", readFault);
+        EXPECT_EQ(WLAN_DM_IsAreaChina(), china) << region;
+        EXPECT_EQ(Words(), words);
     }
 
-    struct Name {
-        const char *name;  // "" : the product has none
-        uint32_t size, ret;
-        const char *text;
-    } names[] = {{"QZ-GW-5200", 16, 0, "QZ-GW-5200"}, {"", 4, 0, "ONT"}, {"", 3, 34, ""}};
-    for (const auto &c : names) {
-        SCOPED_TRACE(testing::Message() << c.name << "/" << c.size);
+    // Product name ("": the product has none), buffer size; result, text.
+    const std::tuple<const char *, uint32_t, uint32_t, const char *> names[] = {
+        {"QZ-GW-5200", 16, 0, "QZ-GW-5200"}, {"", 4, 0, "ONT"}, {"", 3, 34, ""}};
+    for (const auto &[name, size, ret, text] : names) {
+        SCOPED_TRACE(testing::Message() << name << "/" << size);
         qzsim::ClearRecords();
-        LoadProfile({{"device", {{"productName", c.name}}}});
-        Guarded g(c.size);
-        EXPECT_EQ(QZ_WLAN_GetProductName(g.dest(), c.size), c.ret);
-        EXPECT_EQ(g.str(), c.text);
+        LoadProfile({{"device", {{"productName", name}}}});
+        Guarded g(size);
+        EXPECT_EQ(QZ_WLAN_GetProductName(g.dest(), size), ret);
+        EXPECT_EQ(g.str(), text);
         EXPECT_TRUE(g.GuardsIntact());
-        EXPECT_EQ(Words(), c.ret ? "wlan_dm 34 3\n" : "");
+        EXPECT_EQ(Words(), ret ? "wlan_dm 34 3\n" : "");
     }
 
-    struct Serial {
-        int32_t apFeature;
-        const char *gatewaySn;
-        uint32_t size;
-        const char *text, *words;
-    } serials[] = {
+    // The AP feature, the gateway's serial number, buffer size; text, last words.
+    const std::tuple<int32_t, const char *, uint32_t, const char *, const char *> serials[] = {
         {0, "QZSN000000000001", 65, "QZSN000000000001", ""},
         {1, "QZSN000000000001", 65, "QZAP000000000001", ""},
         {1, "QZSN000000000001", 10, "", "wlan_dm 34 10 16\n"},  // 16 characters do not fit 10 bytes
-        {0, "", 65, "", ""},                                    // no serial number: an empty one
     };
-    for (const auto &c : serials) {
-        SCOPED_TRACE(testing::Message() << c.apFeature << "/" << c.size);
+    for (const auto &[apFeature, gatewaySn, size, text, words] : serials) {
+        SCOPED_TRACE(testing::Message() << apFeature << "/" << size);
         ResetLibraryCaches();
         qzsim::ClearRecords();
-        LoadProfile({{"device", {{"serialNumber", c.gatewaySn}, {"apSerialNumber", "QZAP000000000001"}}},
-                     {"features", {{"QZ_TOLP_FEATURE_AP", c.apFeature}}}});
-        Guarded g(c.size);
-        WLAN_Get_SN(g.dest(), c.size);
-        EXPECT_EQ(g.str(), c.text);
+        LoadProfile({{"device", {{"serialNumber", gatewaySn}, {"apSerialNumber", "QZAP000000000001"}}},
+                     {"features", {{"QZ_TOLP_FEATURE_AP", apFeature}}}});
+        Guarded g(size);
+        WLAN_Get_SN(g.dest(), size);
+        EXPECT_EQ(g.str(), text);
         EXPECT_TRUE(g.GuardsIntact());
-        EXPECT_EQ(Words(2), c.words);
+        EXPECT_EQ(Words(2), words);
     }
-}
 
-TEST_F(QueryTest, UplinkPortIsStoredAndTraced)
-{
+    qzsim::ClearRecords();
     LoadProfile({{"device", {{"upPortId", 7}}}});
     uint32_t port = 0;
     WLAN_Get_UpPortId(&port);
     EXPECT_EQ(port, 7u);
-    auto traces = qzsim::Traces();
-    ASSERT_EQ(traces.size(), 1u);
-    EXPECT_EQ(std::to_string(traces[0].id) + " " + traces[0].file + " " + traces[0].text, "550 wlan_dm PortId:7");
+    EXPECT_EQ(Traced(), "550 wlan_dm PortId:7\n");
 }
 
 TEST_F(QueryTest, ProductCachesAreFilledOnceAndNeverRefreshed)
@@ -157,9 +130,9 @@ TEST_F(QueryTest, ProductCachesAreFilledOnceAndNeverRefreshed)
     LoadProfile({{"device", {{"ssidIndexFor5G", 4}}},
                  {"features", {{"FT_WLAN_START_WITH_NO_CHIP", 1}, {"FT_WLAN_MULTILINK", 1}}}});
     for (int round = 0; round < 2; round++) {
-        EXPECT_EQ(WLAN_BponGatewayStartWithNoChip(), 1u);
-        EXPECT_EQ(WLAN_DM_IsSupportMultilink(), 1u);
-        EXPECT_EQ(WLAN_DM_GetDefault5gInst(), 4u);
+        EXPECT_EQ(std::to_string(WLAN_BponGatewayStartWithNoChip()) + std::to_string(WLAN_DM_IsSupportMultilink()) +
+                      std::to_string(WLAN_DM_GetDefault5gInst()),
+                  "114");
         // The event refreshes the accessors, not these caches.
         qzsim::ChangeFeature("FT_WLAN_START_WITH_NO_CHIP", 0);
         qzsim::ChangeFeature("FT_WLAN_MULTILINK", 0);
@@ -168,16 +141,12 @@ TEST_F(QueryTest, ProductCachesAreFilledOnceAndNeverRefreshed)
     EXPECT_EQ(WLAN_FT_FT_WLAN_START_WITH_NO_CHIP(0), 0u);
 
     // The default 5 GHz instance is 9 on 16-SSID products, whatever the platform says later.
-    struct Case {
-        int32_t ssid16;
-        uint32_t inst;
-    } cases[] = {{1, 9}, {0, 4}, {2, 4}};
-    for (const auto &c : cases) {
+    for (const auto &[ssid16, inst] : {std::pair{1, 9u}, {0, 4u}, {2, 4u}}) {
         ResetLibraryCaches();
-        LoadProfile({{"device", {{"ssidIndexFor5G", 4}}}, {"features", {{"FT_WLAN_SUPPORT_16SSID", c.ssid16}}}});
-        EXPECT_EQ(WLAN_DM_GetDefault5gInst(), c.inst) << c.ssid16;
+        LoadProfile({{"device", {{"ssidIndexFor5G", 4}}}, {"features", {{"FT_WLAN_SUPPORT_16SSID", ssid16}}}});
+        EXPECT_EQ(WLAN_DM_GetDefault5gInst(), inst) << ssid16;
         LoadProfile({{"device", {{"ssidIndexFor5G", 8}}}});
-        EXPECT_EQ(WLAN_DM_GetDefault5gInst(), c.inst) << c.ssid16;
+        EXPECT_EQ(WLAN_DM_GetDefault5gInst(), inst) << ssid16;
     }
     // An answer of -1 is not cached: asked again.
     ResetLibraryCaches();

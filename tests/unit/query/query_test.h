@@ -42,6 +42,13 @@ class QueryTest : public PlatformTest {
         }
         return out;
     }
+    // The trace records so far as "id unit text", one a line.
+    static std::string Traced()
+    {
+        std::string out;
+        for (const auto &t : qzsim::Traces()) out += std::to_string(t.id) + " " + t.file + " " + t.text + "\n";
+        return out;
+    }
 };
 
 }  // namespace qztest

