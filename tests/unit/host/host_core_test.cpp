@@ -3,6 +3,7 @@
 // broken UTF-8 never get into a session file). What the host prints for the
 // lines it runs or refuses is pinned by the golden host session.
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "qz_test.h"
 
 namespace {
+
+using HostCoreTest = qztest::PlatformTest;
 
 // 476 bytes: type 149 at offset 36, the word count at 88, then eight slots of
 // 48 bytes from offset 92, each word NUL-terminated inside its slot.
@@ -56,6 +59,35 @@ TEST(CheckClientLineTest, RefusesControlBytesAndBrokenUtf8)
             EXPECT_NE(error.find(c.named), std::string::npos) << error;
         }
     }
+}
+
+// Space, tab, CR and LF all separate words; a line of blanks has none.
+TEST(SplitLineTest, BlanksSeparateWords)
+{
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {" \t\r\n", {}}, {"\tshow   log\r", {"show", "log"}}, {"show\nlog ", {"show", "log"}}};
+    for (const auto &[line, want] : cases) {
+        std::vector<std::string> words{"stale"};
+        std::string error;
+        EXPECT_TRUE(host::SplitLine(line, &words, &error)) << error;
+        EXPECT_EQ(words, want);
+    }
+}
+
+// Without the library in the process the stand-in WLAN service has no roam or
+// topology writer: stations still join, move and leave, and nothing is written.
+TEST_F(HostCoreTest, StationsChangeWithoutTheLibrary)
+{
+    for (const char *line : {".station add 02:11:22:33:44:55 2", ".station set 02:11:22:33:44:55 ssid 6",
+                             ".station del 02:11:22:33:44:55"}) {
+        host::Request request(line);
+        EXPECT_TRUE(host::ExecuteLine(
+            line, nullptr, [] {}, &request))
+            << line;
+    }
+    EXPECT_EQ(qzsim::DescribeStations().find("02:11:22:33:44:55"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(qzsim::MapPath("/var/zarvo/topodebug.1.log")));
+    EXPECT_FALSE(std::filesystem::exists(qzsim::MapPath("/proc/wifilog/debug/2G")));
 }
 
 }  // namespace

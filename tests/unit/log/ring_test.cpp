@@ -3,6 +3,7 @@
 // show and clear commands are pinned by the rings and dispatch sessions.
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "qz_platform.h"
 #include "qz_test.h"
@@ -74,6 +75,19 @@ TEST_F(RingTest, ApSelectionTextIsReplacedWhole)
     EXPECT_EQ(QZ_WLAN_SaveApLog(std::string(1024, 'x').c_str()), 0u);
     EXPECT_EQ(qztest::CountLastWords("wlan_log", 34), 1u);
     EXPECT_STREQ(g_ApSelectLog, "");
+}
+
+// One record in the platform's operation log, class 6 and module 4; a text
+// longer than the 128-byte record is traced and not recorded.
+TEST_F(RingTest, OperationLogRecord)
+{
+    WLAN_QueryLog(3, "wlancmd", "check", "node");
+    WLAN_QueryLog(3, std::string(200, 't').c_str(), "k", "v");
+    auto records = qzsim::OperationLog();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(std::tuple(records[0].text, records[0].logClass, records[0].module),
+              std::tuple("Source:3,Terminal:wlancmd,check:node", 6u, 4u));
+    EXPECT_EQ(qzsim::LastWords().size(), 1u);
 }
 
 }  // namespace
