@@ -151,6 +151,8 @@ TEST_F(HostE2eTest, RefusesBadLinesAndBadStartsWithOneClearLine)
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"-c", "show log 3 4 5 6 7 8 ninth"}, "\"ninth\" is word 9"},
         {{"--profile", root() + "/unknown"}, "device.colour: unknown key"},
+        {{"--profile", root() + "/missing"}, "cannot read profile"},
+        {{"--profile", root() + "/afile"}, "not valid JSON"},
         {{"--root", root() + "/afile/sub"}, "cannot use root"},
         {{"--library", root() + "/afile"}, "cannot load the library"},
         {{"--cycle-ms", "0"}, "--cycle-ms"},
@@ -162,33 +164,6 @@ TEST_F(HostE2eTest, RefusesBadLinesAndBadStartsWithOneClearLine)
         EXPECT_NE(f.err.find(err), std::string::npos) << err << " in: " << f.err;
         EXPECT_EQ(std::count(f.err.begin(), f.err.end(), '\n'), 1) << f.err;
     }
-}
-
-// Serving itself is the load test's; here the socket's mode, a second host,
-// the stop on a signal or a client's .quit, and wlancmd without a host.
-TEST_F(HostE2eTest, ServesWlancmdAndStopsCleanlyOnSignalsOrQuit)
-{
-    // The socket is the user's alone whatever the umask.
-    for (auto [sig, mask] : {std::pair<int, mode_t>{SIGTERM, 022}, std::pair<int, mode_t>{SIGINT, 002}}) {
-        const mode_t before = umask(mask);
-        Serve();
-        umask(before);
-        struct stat st {};
-        ASSERT_EQ(stat(Socket().c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 0777, 0600u) << "umask " << mask;
-        Finished second = RunHost({"-c", "show log"});
-        EXPECT_EQ(second.status, 2);
-        EXPECT_NE(second.err.find("is in use"), std::string::npos) << second.err;
-        EXPECT_EQ(StopServer(sig), 0) << sig;
-        EXPECT_FALSE(std::filesystem::exists(Socket()));
-        Finished gone = Wlancmd({"show", "log"});
-        EXPECT_EQ(gone.status, 2);
-        EXPECT_NE(gone.err.find("is wlan_host running?"), std::string::npos);
-    }
-    // A client's .quit stops the host, as wlancmd sends it.
-    Serve();
-    EXPECT_EQ(SendLine({".quit"}).status, 0);
-    EXPECT_EQ(StopServer(0), 0);  // signal 0: only waits
 }
 
 // ---- Under load ---------------------------------------------------------------
@@ -250,6 +225,52 @@ std::vector<std::tuple<const char *, std::string, std::string>> MalformedClients
     };
 }
 
+// Each misbehaving client once; what went otherwise than expected.
+std::string Misbehave(const std::string &socketPath)
+{
+    std::string failures;
+    for (const auto &[what, data, answer] : MalformedClients()) {
+        int fd = Connect(socketPath);
+        (void)send(fd, data.data(), data.size(), MSG_NOSIGNAL);
+        std::string got = fd < 0 ? "cannot connect" : answer.empty() ? "" : ReadFrames(fd);
+        if (got != answer) failures += std::string(what) + ": " + got + "\n";
+        close(fd);
+    }
+    return failures;
+}
+
+// Serving under load is the load test's; here the socket's mode, a second host,
+// the stop on a signal or a client's .quit, and wlancmd without a host.
+TEST_F(HostE2eTest, ServesWlancmdAndStopsCleanlyOnSignalsOrQuit)
+{
+    // The socket is the user's alone whatever the umask.
+    for (auto [sig, mask] : {std::pair<int, mode_t>{SIGTERM, 022}, std::pair<int, mode_t>{SIGINT, 002}}) {
+        const mode_t before = umask(mask);
+        Serve();
+        umask(before);
+        struct stat st {};
+        ASSERT_EQ(stat(Socket().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << "umask " << mask;
+        Finished second = RunHost({"-c", "show log"});
+        EXPECT_EQ(second.status, 2);
+        EXPECT_NE(second.err.find("is in use"), std::string::npos) << second.err;
+        EXPECT_EQ(StopServer(sig), 0) << sig;
+        EXPECT_FALSE(std::filesystem::exists(Socket()));
+        Finished gone = Wlancmd({"show", "log"});
+        EXPECT_EQ(gone.status, 2);
+        EXPECT_NE(gone.err.find("is wlan_host running?"), std::string::npos);
+    }
+    // wlancmd's output and refusal reach its own streams; clients that break
+    // the protocol get their answer; a client's .quit stops the host.
+    Serve();
+    EXPECT_EQ(Wlancmd({"show", "apledlog"}), (Finished{0, "\r\nwlancmd show apledlog success!\r\n", ""}));
+    EXPECT_EQ(Wlancmd({"1", "2", "3", "4", "5", "6", "7", "8", "9"}),
+              (Finished{1, "", "refused: 9 words, a command line has at most 8 (\"9\" is word 9); not sent\n"}));
+    EXPECT_EQ(Misbehave(Socket()), "");
+    EXPECT_EQ(SendLine({".quit"}).status, 0);
+    EXPECT_EQ(StopServer(0), 0);  // signal 0: only waits
+}
+
 // One wlancmd line of client c whose answer names it, and that answer.
 std::pair<std::vector<std::string>, Finished> LoadLine(int c, int i)
 {
@@ -300,16 +321,7 @@ TEST_F(HostE2eTest, TwentyWlancmdClientsAtOnceEachGetOnlyTheirOwnOutput)
     }
     // Misbehaving clients meanwhile, each checked for its own answer.
     threads.emplace_back([&] {
-        const auto cases = MalformedClients();
-        for (int round = 0; round < 5; round++) {
-            for (const auto &[what, data, answer] : cases) {
-                int fd = Connect(Socket());
-                (void)send(fd, data.data(), data.size(), MSG_NOSIGNAL);
-                std::string got = fd < 0 ? "cannot connect" : answer.empty() ? "" : ReadFrames(fd);
-                if (got != answer) failures[kClients] += std::string(what) + ": " + got + "\n";
-                close(fd);
-            }
-        }
+        for (int round = 0; round < 5; round++) failures[kClients] += Misbehave(Socket());
     });
     for (auto &t : threads) t.join();
     for (const auto &failure : failures) EXPECT_EQ(failure, "");
