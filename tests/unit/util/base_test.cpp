@@ -3,6 +3,7 @@
 // sorting, the shell-shown file, white space, printable checks and JSON
 // members; URL parts, whose failures are traced once and which are refused
 // whole when they do not fit.
+#include <cstddef>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -251,8 +252,8 @@ TEST_F(BaseTest, UrlPartsUserInfoZipNamesAndHostResolution)
                 << c.url << " part " << i;
         }
         char *head = WLAN_BASE_GetHeadStrChr(url.data());
-        EXPECT_EQ(std::make_pair(WLAN_IsIncludeUserInfo(url.data()), head ? head - url.data() : -1),
-                  std::make_pair(c.userInfo, long(c.headOffset)))
+        EXPECT_EQ(std::make_pair(WLAN_IsIncludeUserInfo(url.data()), head ? head - url.data() : std::ptrdiff_t{-1}),
+                  std::make_pair(c.userInfo, static_cast<std::ptrdiff_t>(c.headOffset)))
             << c.url;
     }
 
