@@ -104,6 +104,7 @@ class HostE2eTest : public qztest::PlatformTest {
     void Serve()
     {
         const std::string err = root() + "/serve.err";
+        unlink(err.c_str());  // the last server's words must not pass for this one's
         server_ = Spawn("wlan_host", {"--root", root(), "--socket", Socket(), "--serve", "--cycle-ms", "50"},
                         "/dev/null", root() + "/serve.out", err);
         for (int i = 0; i < 6000 && qztest::ReadFile(err).find('\n') == std::string::npos; i++) usleep(10000);
