@@ -1,17 +1,19 @@
 // Meta-commands over the simulated platform's control API: feature answers,
-// timer cycles, and the last-word and trace records.
+// timer cycles, injected faults, and the last-word and trace records.
+#include <dlfcn.h>
+
 #include <cstdio>
 
 #include "host.h"
 
 namespace {
 
-// A decimal integer in [min, max], the whole word.
-bool ParseInt(const std::string &word, long long min, long long max, long long *out)
+// An integer in [min, max], the whole word (decimal, or 0x... where base is 0).
+bool ParseInt(const std::string &word, long long min, long long max, long long *out, int base = 10)
 {
     if (word.empty() || word.size() > 20) return false;
     char *end = nullptr;
-    long long v = strtoll(word.c_str(), &end, 10);
+    long long v = strtoll(word.c_str(), &end, base);
     if (*end != '\0' || v < min || v > max) return false;
     *out = v;
     return true;
@@ -37,6 +39,42 @@ bool Cycles(const std::vector<std::string> &args, std::string *out)
     return true;
 }
 HOST_META("cycles", "N", "run N timer cycles now (1 to 1000000; a fixed clock moves a period each)", Cycles);
+
+// A platform call fails as the tests make it fail: CALL lets SKIP calls
+// pass, then answers CODE (its own failure form) TIMES times, -1 for ever.
+// Only calls the host process provides can be named, so a typo is refused
+// rather than arming nothing.
+bool Fail(const std::vector<std::string> &args, std::string *out)
+{
+    long long n = 0, code = 0, skip = 0, times = 1;
+    if (args.size() == 1 && args[0] == "clear") {
+        qzsim::ClearFaults();
+        *out = "faults cleared";
+        return true;
+    }
+    if (!args.empty() && args[0] == "alloc") {
+        if (args.size() != 2 || !ParseInt(args[1], 1, 1000000, &n)) return false;
+        qzsim::FailAlloc(static_cast<int>(n));
+        *out = "allocation " + args[1] + " from now fails";
+        return true;
+    }
+    if (args.size() < 2 || args.size() > 4) return false;
+    if (dlsym(RTLD_DEFAULT, args[0].c_str()) == nullptr) {
+        *out = "no platform call " + args[0];
+        return false;
+    }
+    if (!ParseInt(args[1], INT64_MIN, INT64_MAX, &code, 0) ||
+        (args.size() > 2 && !ParseInt(args[2], 0, 1000000, &skip)) ||
+        (args.size() > 3 && !ParseInt(args[3], -1, 1000000, &times))) {
+        return false;
+    }
+    qzsim::FailCall(args[0], code, static_cast<int>(skip), static_cast<int>(times));
+    *out = args[0] + " fails with " + args[1] + ": " + std::to_string(skip) + " calls pass, then " +
+           (times < 0 ? std::string("every one fails") : std::to_string(times) + " fail");
+    return true;
+}
+HOST_META("fail", "CALL CODE [SKIP [TIMES]] | alloc N | clear",
+          "make a platform call or the Nth allocation fail (clear: none fails)", Fail);
 
 // An optional "clear" argument empties the records after showing them.
 bool ClearArg(const std::vector<std::string> &args, bool *clear)
