@@ -167,7 +167,7 @@ TEST_F(HostE2eTest, RefusesBadLinesAndBadStartsWithOneClearLine)
     }
 }
 
-// ---- Under load ---------------------------------------------------------------
+// ---- Serving ------------------------------------------------------------------
 
 // A raw client: connects to the host's socket, or -1.
 int Connect(const std::string &socketPath)
@@ -240,7 +240,7 @@ std::string Misbehave(const std::string &socketPath)
     return failures;
 }
 
-// Serving under load is the load test's; here the socket's mode, a second host,
+// Serving under load is the load test's (below); here the socket's mode, a second host,
 // the stop on a signal or a client's .quit, and wlancmd without a host.
 TEST_F(HostE2eTest, ServesWlancmdAndStopsCleanlyOnSignalsOrQuit)
 {
@@ -292,6 +292,8 @@ std::pair<std::vector<std::string>, Finished> LoadLine(int c, int i)
                     {1, "", "refused: 9 words, a command line has at most 8 (\"w" + id + "\" is word 9); not sent\n"}};
     }
 }
+
+// ---- Under load ---------------------------------------------------------------
 
 TEST_F(HostE2eTest, TwentyWlancmdClientsAtOnceEachGetOnlyTheirOwnOutput)
 {
