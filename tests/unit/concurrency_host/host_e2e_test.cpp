@@ -272,6 +272,8 @@ TEST_F(HostE2eTest, ServesWlancmdAndStopsCleanlyOnSignalsOrQuit)
     EXPECT_EQ(StopServer(0), 0);  // signal 0: only waits
 }
 
+// ---- Under load ---------------------------------------------------------------
+
 // One wlancmd line of client c whose answer names it, and that answer.
 std::pair<std::vector<std::string>, Finished> LoadLine(int c, int i)
 {
@@ -292,8 +294,6 @@ std::pair<std::vector<std::string>, Finished> LoadLine(int c, int i)
                     {1, "", "refused: 9 words, a command line has at most 8 (\"w" + id + "\" is word 9); not sent\n"}};
     }
 }
-
-// ---- Under load ---------------------------------------------------------------
 
 TEST_F(HostE2eTest, TwentyWlancmdClientsAtOnceEachGetOnlyTheirOwnOutput)
 {
