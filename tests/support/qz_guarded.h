@@ -1,11 +1,14 @@
 // An output buffer of n writable bytes, preset to a marker, between 8 guard
-// bytes on each side: a write past either end shows as a broken guard.
+// bytes on each side: a write past either end breaks a guard, which fails the
+// test when the buffer goes out of scope.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace qztest {
 
@@ -17,6 +20,9 @@ class Guarded {
     {
         std::fill(raw_.begin() + kGuardLen, raw_.begin() + kGuardLen + n, preset);
     }
+    ~Guarded() { EXPECT_TRUE(GuardsIntact()) << "written outside the destination"; }
+    Guarded(const Guarded &) = delete;
+    Guarded &operator=(const Guarded &) = delete;
     char *dest() { return raw_.data() + kGuardLen; }
     uint8_t *u() { return reinterpret_cast<uint8_t *>(dest()); }
     uint32_t size() const { return static_cast<uint32_t>(n_); }

@@ -108,7 +108,6 @@ TEST_F(QueryTest, DeliveredValuesAreAppliedThroughTheirRow)
              text ? static_cast<void *>(destText.dest()) : &destNumber, destSize},
         };
         WLAN_DB_GetParaByCmo(0x301, text ? static_cast<const void *>(delivered.c_str()) : &deliveredNumber, table, 2);
-        EXPECT_TRUE(destText.GuardsIntact());
         EXPECT_EQ(std::to_string(changed) + " " +
                       (text ? std::string(destText.bytes().c_str()) : std::to_string(destNumber)) + " " +
                       std::to_string(qzsim::LastWords().size()),

@@ -89,7 +89,6 @@ TEST_F(RoamTopo, PartBuffers)
         EXPECT_EQ(count, writer == kTopoStamp && lastWords == 0 ? 5u + 22 : 5u);
         EXPECT_EQ(expected ? buf.str() : buf.bytes(),
                   expected ? expected : std::string(size, qztest::Guarded::kPreset));
-        EXPECT_TRUE(buf.GuardsIntact());
         EXPECT_EQ(qzsim::LastWords().size(), lastWords);
     }
 }

@@ -1,5 +1,5 @@
-// Shared by the utility tests: self-checking guarded destinations, last-word
-// checks and the feature switch of the MAC formats.
+// Shared by the utility tests: last-word checks and the feature switch of the
+// MAC formats.
 #pragma once
 
 #include <cstdint>
@@ -13,13 +13,6 @@
 
 namespace utiltest {
 
-// A guarded destination whose guards are checked when it goes out of scope.
-class Dest : public qztest::Guarded {
-  public:
-    using Guarded::Guarded;
-    ~Dest() { EXPECT_TRUE(GuardsIntact()) << "written outside the destination"; }
-};
-
 // The last last-word record (the test asserts there is one).
 inline qzsim::LastWord LastFailure()
 {
@@ -29,7 +22,8 @@ inline qzsim::LastWord LastFailure()
 // Its code and first value.
 inline std::pair<uint32_t, uint32_t> LastCodeAndValue()
 {
-    return {LastFailure().code, LastFailure().value1};
+    const auto last = LastFailure();
+    return {last.code, last.value1};
 }
 
 // Turns the product's full-MAC switch on or off and refreshes its cache.
