@@ -1,7 +1,5 @@
 // The air-interface log beyond what its golden sessions show: start-up
-// failures, the 256-station sample, a counter going backwards and an anchor the
-// driver does not know.
-#include <cstdio>
+// failures, a counter going backwards and an anchor the driver does not know.
 #include <string>
 #include <tuple>
 
@@ -24,24 +22,6 @@ TEST_F(AirTest, StartUpFailureFreesEverythingAndPassesTheCodeOn)
         EXPECT_EQ(WLAN_InitAirInterface(), expected);
         EXPECT_TRUE(g_pstAirUserTable == nullptr && g_pstAirUserSample == nullptr && g_airInterfaceTimer == 0);
         EXPECT_EQ(qzsim::LiveBlocks(), 0u);
-    }
-}
-
-TEST_F(AirTest, OnlyTheFirst256StationsInSsidOrderAreSampled)
-{
-    // SSID 0's 44 stations come last in model order but first in SSID order,
-    // so the last 44 of SSID 5 are left out.
-    char mac[18];
-    for (int i = 0; i < 300; i++) {
-        snprintf(mac, sizeof(mac), "02:00:00:00:%02x:%02x", i / 256, i % 256);
-        AddStation(mac, i < 128 ? 2 : (i < 256 ? 5 : 0), 1);
-    }
-    Init();
-    qzsim::RunTimerCycles(2);
-    EXPECT_EQ(SlotsInUse(), 256u);
-    for (int i = 0; i < 300; i++) {
-        snprintf(mac, sizeof(mac), "02:00:00:00:%02x:%02x", i / 256, i % 256);
-        EXPECT_EQ(Slot(mac) != nullptr, i < 212 || i >= 256) << mac;
     }
 }
 
