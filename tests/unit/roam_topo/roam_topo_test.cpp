@@ -28,32 +28,27 @@ TEST_F(RoamTopo, RoamLines)
         return "2026-03-07 09:05:03.007 [FBT][STA " + mac + "][Band " + band + "][AP:2][" + action + "] " + m + "\n";
     };
     const std::string masked = "a1:b2:c3:d4:XX:XX", longest(174, 'x');  // the longest line: 254 bytes and "\n"
-    // What, the call that fails once (code 0x5A), full MAC shown, MAC, band, action, message, the file, the last
+    // What, full MAC shown, MAC, band, action, message, the file, the last
     // word (0: none).
-    const std::tuple<const char *, const char *, int, const char *, uint32_t, uint32_t, std::string, std::string,
-                     uint32_t>
-        cases[] = {
-            {"full MAC", nullptr, 1, kMac, 1, 3, "m", line(kMac, "5G", "NETLINK OFFLINE", "m"), 0},
-            {"band 2 and action 0", nullptr, 0, kMac, 2, 0, "m", line(masked, "NA", "", "m"), 0},
-            {"band 0 and the last action", nullptr, 0, kMac, 0, 13, "m", line(masked, "2.4G", "KICK INVALID STA", "m"),
-             0},
-            {"longest line", nullptr, 0, kMac, 1, 5, longest, line(masked, "5G", "SCAN START", longest), 0},
-            {"the newline does not fit: reported", nullptr, 0, kMac, 1, 5, longest + "x", "", 34},
-            {"the message does not fit: dropped silently", nullptr, 0, kMac, 1, 5, longest + "xx", "", 0},
-            {"time query fails", "QZ_TIMER_GetConfigDSTTime", 0, kMac, 1, 5, "m",
-             line(masked, "5G", "SCAN START", "m").substr(24), 0x5A},
-            {"full MAC does not fit its 18 bytes", nullptr, 1, "a1:b2:c3:d4:e5:f6:77", 1, 5, "m",
+    const std::tuple<const char *, int, const char *, uint32_t, uint32_t, std::string, std::string, uint32_t> cases[] =
+        {
+            {"full MAC", 1, kMac, 1, 3, "m", line(kMac, "5G", "NETLINK OFFLINE", "m"), 0},
+            {"band 2 and action 0", 0, kMac, 2, 0, "m", line(masked, "NA", "", "m"), 0},
+            {"band 0 and the last action", 0, kMac, 0, 13, "m", line(masked, "2.4G", "KICK INVALID STA", "m"), 0},
+            {"longest line", 0, kMac, 1, 5, longest, line(masked, "5G", "SCAN START", longest), 0},
+            {"the newline does not fit: reported", 0, kMac, 1, 5, longest + "x", "", 34},
+            {"the message does not fit: dropped silently", 0, kMac, 1, 5, longest + "xx", "", 0},
+            {"full MAC does not fit its 18 bytes", 1, "a1:b2:c3:d4:e5:f6:77", 1, 5, "m",
              line("", "5G", "SCAN START", "m"), 1},
-            {"no MAC", nullptr, 0, nullptr, 1, 5, "m", "", 1},
-            {"empty message: a formatting failure", nullptr, 0, kMac, 1, 5, "", "", 1},
+            {"no MAC", 0, nullptr, 1, 5, "m", "", 1},
+            {"empty message: a formatting failure", 0, kMac, 1, 5, "", "", 1},
         };
     WLAN_SetOwnAPInst(258);  // the low byte is kept
-    for (const auto &[what, faultCall, fullMac, mac, band, action, message, expected, lastWordCode] : cases) {
+    for (const auto &[what, fullMac, mac, band, action, message, expected, lastWordCode] : cases) {
         SCOPED_TRACE(what);
         qzsim::ClearRecords();
         std::filesystem::remove(Under("/proc/wifilog/debug/2G"));
         ShowFullMac(fullMac);
-        if (faultCall != nullptr) qzsim::FailCall(faultCall, 0x5A);
         WLAN_RecordRoamLog(mac, band, action, "%s", message.c_str());
         EXPECT_EQ(RoamFile(), expected);
         EXPECT_EQ(qzsim::LastWords().size(), lastWordCode != 0 ? 1u : 0u);
@@ -133,18 +128,15 @@ TEST_F(RoamTopo, FullTenthFileRotatesTheFamily)
 TEST_F(RoamTopo, WhatATopologyLineHolds)
 {
     const size_t room = 255 - strlen(kStamp);  // message bytes that fit a line of 255
-    // What, the call that fails once, the message, what file 1 holds afterwards.
-    const std::tuple<const char *, const char *, std::string, std::string> cases[] = {
-        {"longest line", nullptr, std::string(room, 'x'), kStamp + std::string(room, 'x')},
-        {"one byte too long: not even the stamp", nullptr, std::string(room + 1, 'x'), ""},
-        {"empty message", nullptr, "", ""},
-        {"time query fails", "QZ_TIMER_GetConfigDSTTime", "m\n", "m\n"},
-        {"file does not open", "QZ_OS_Fopen", "m\n", ""},
+    // What, the message, what file 1 holds afterwards.
+    const std::tuple<const char *, std::string, std::string> cases[] = {
+        {"longest line", std::string(room, 'x'), kStamp + std::string(room, 'x')},
+        {"one byte too long: not even the stamp", std::string(room + 1, 'x'), ""},
+        {"empty message", "", ""},
     };
-    for (const auto &[what, faultCall, message, expected] : cases) {
+    for (const auto &[what, message, expected] : cases) {
         SCOPED_TRACE(what);
         std::filesystem::remove(TopoPath(1));
-        if (faultCall != nullptr) qzsim::FailCall(faultCall, 1);
         WLAN_TOPO_DebugLog("%s", message.c_str());
         EXPECT_EQ(TopoFile(1), expected);
     }
