@@ -135,7 +135,7 @@ TEST_F(HostE2eTest, RunsCommandLinesOrItsInputToTheEnd)
                  cycles = f.out.find("ran 2 timer cycles");
     EXPECT_TRUE(show < clear && clear < cycles && cycles != std::string::npos) << f.out;
     EXPECT_FALSE(std::filesystem::exists(Socket()));  // removed at exit
-    f = RunHost({}, "show apledlog\n\n.feature FT_PIPE 1\nnosuch command");
+    f = RunHost({}, "show apledlog\r\n\n.feature FT_PIPE 1\nnosuch command");
     EXPECT_EQ(f.status, 0) << f.err;
     EXPECT_EQ(f.out,
               "\r\nwlancmd show apledlog success!\r\n"
@@ -143,15 +143,14 @@ TEST_F(HostE2eTest, RunsCommandLinesOrItsInputToTheEnd)
               "Can't find this command.\r\n\r\n");
 }
 
-// The refusals' texts are pinned by the host session; here the exit status
-// and the one line on standard error that a bad start gives.
+// The refusals' texts are pinned by the host session and a profile's by the
+// platform test; here the exit status and the one line on standard error that
+// a bad start gives.
 TEST_F(HostE2eTest, RefusesBadLinesAndBadStartsWithOneClearLine)
 {
-    std::ofstream(root() + "/unknown") << R"({"device": {"region": 2, "colour": "red"}})";
     std::ofstream(root() + "/afile") << "x";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"-c", "show log 3 4 5 6 7 8 ninth"}, "\"ninth\" is word 9"},
-        {{"--profile", root() + "/unknown"}, "device.colour: unknown key"},
         {{"--profile", root() + "/missing"}, "cannot read profile"},
         {{"--profile", root() + "/afile"}, "not valid JSON"},
         {{"--root", root() + "/afile/sub"}, "cannot use root"},
