@@ -90,4 +90,84 @@ TEST_F(HostCoreTest, StationsChangeWithoutTheLibrary)
     EXPECT_FALSE(std::filesystem::exists(qzsim::MapPath("/proc/wifilog/debug/2G")));
 }
 
+// .fail arms only the calls the platform can fail, with a code in decimal
+// (leading zeros too) or 0x hexadecimal; anything else is refused with the
+// usage line and arms nothing.
+TEST_F(HostCoreTest, FailTakesPlatformCallsAndDecimalOrHexCodes)
+{
+    auto run = [](const std::string &line, std::string *text) {
+        host::Request request(line);
+        bool ok = host::ExecuteLine(
+            line, nullptr, [] {}, &request);
+        request.Finish(ok);
+        text->clear();
+        request.Drain([text](bool, const std::string &piece) { *text += piece; });
+        return ok;
+    };
+    const struct {
+        const char *line;
+        const char *call;
+        long long code;
+    } armed[] = {{".fail QZ_OS_Open 010", "QZ_OS_Open", 10},
+                 {".fail QZ_OS_Open -007", "QZ_OS_Open", -7},
+                 {".fail QZ_OS_Open 0x1F", "QZ_OS_Open", 31},
+                 {".fail Zarvo.MasterShow 0XF7603002", "Zarvo.MasterShow", 0xF7603002}};
+    std::string text;
+    for (const auto &a : armed) {
+        EXPECT_TRUE(run(a.line, &text)) << a.line << ": " << text;
+        long long code = 0;
+        EXPECT_TRUE(qzsim::FaultHit(a.call, &code)) << a.line;
+        EXPECT_EQ(code, a.code) << a.line;
+    }
+    const char *refused[] = {".fail printf 1",
+                             ".fail dlsym 1",
+                             ".fail QZ_OS_Open 08x",
+                             ".fail QZ_OS_Open 0x",
+                             ".fail QZ_OS_Open -0x5",
+                             ".fail QZ_OS_Open 1e3",
+                             ".fail QZ_OS_Open 0x8000000000000000"};
+    for (const char *line : refused) {
+        EXPECT_FALSE(run(line, &text)) << line;
+        EXPECT_NE(text.find("usage: .fail CALL CODE [SKIP [TIMES]] | alloc N | clear"), std::string::npos) << text;
+    }
+    EXPECT_FALSE(run(".fail printf 1", &text));
+    EXPECT_EQ(text.rfind("no platform call printf\n", 0), 0u) << text;
+    long long code = 0;
+    EXPECT_FALSE(qzsim::FaultHit("QZ_OS_Open", &code));
+}
+
+// Tab offers the words that may follow the typed ones: command words entry by
+// entry (an empty keyword matching any word), then each command's arguments.
+TEST(CompleteTest, OffersTheWordsThatMayFollow)
+{
+    host::CompletionSources sources;
+    sources.commands = {{"show", "log"},   {"show", "topo"}, {"clear", "log"},  {"debug", "scn"},
+                        {"debug", "roam"}, {"-i"},           {"prod", "", "go"}};
+    sources.metas = {".help", ".station", ".stations", ".feature", ".fail"};
+    sources.features = {"FT_WLAN_MULTILINK", "QZ_FEATURE_ZQ"};
+    sources.calls = {"QZ_OS_Open", "QZ_OS_Write"};
+    sources.interfaces = {"wl0", "wl1", "wl0.1"};
+    sources.stations = {"a0:b1:c2:d3:e4:f5", "3c:5a:b4:01:02:03"};
+    using Words = std::vector<std::string>;
+    const std::pair<std::string, Words> cases[] = {
+        {"sh", {"show"}},
+        {"show ", {"log", "topo"}},
+        {"prod x ", {"go"}},
+        {".st", {".station", ".stations"}},
+        {".station ", {"add", "del", "set"}},
+        {".station del 3c", {"3c:5a:b4:01:02:03"}},
+        {".feature FT", {"FT_WLAN_MULTILINK"}},
+        {".fail QZ_OS_W", {"QZ_OS_Write"}},
+        {".fail ", {"QZ_OS_Open", "QZ_OS_Write", "alloc", "clear"}},
+        {"-i wl0", {"wl0", "wl0.1"}},
+        {"-i wl1 rssi a", {"a0:b1:c2:d3:e4:f5"}},
+        {"debug scn addFriend 2 ", {"3c:5a:b4:01:02:03", "a0:b1:c2:d3:e4:f5"}},
+        {"debug roam 11v ", {"clear", "disable"}},
+        {"debug ap ", {}},  // not in this table: its words are not offered
+        {"nosuch ", {}},
+    };
+    for (const auto &[line, want] : cases) EXPECT_EQ(host::Complete(line, line.size(), sources), want) << line;
+    EXPECT_EQ(host::Complete("show lo xyz", 7, sources), Words{"log"});  // the word at the cursor
+}
+
 }  // namespace
