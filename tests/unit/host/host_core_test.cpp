@@ -95,76 +95,53 @@ TEST_F(HostCoreTest, StationsChangeWithoutTheLibrary)
 // usage line and arms nothing.
 TEST_F(HostCoreTest, FailTakesPlatformCallsAndDecimalOrHexCodes)
 {
-    auto run = [](const std::string &line, std::string *text) {
-        host::Request request(line);
-        bool ok = host::ExecuteLine(
-            line, nullptr, [] {}, &request);
-        request.Finish(ok);
-        text->clear();
-        request.Drain([text](bool, const std::string &piece) { *text += piece; });
-        return ok;
-    };
+    const char kUsage[] = "usage: .fail CALL CODE [SKIP [TIMES]] | alloc N | clear\n";
     const struct {
         const char *line;
-        const char *call;
-        long long code;
-    } armed[] = {{".fail QZ_OS_Open 010", "QZ_OS_Open", 10},
-                 {".fail QZ_OS_Open -007", "QZ_OS_Open", -7},
-                 {".fail QZ_OS_Open 0x1F", "QZ_OS_Open", 31},
-                 {".fail Zarvo.MasterShow 0XF7603002", "Zarvo.MasterShow", 0xF7603002}};
-    std::string text;
-    for (const auto &a : armed) {
-        EXPECT_TRUE(run(a.line, &text)) << a.line << ": " << text;
+        long long code;       // what QZ_OS_Open then answers
+        const char *refused;  // the text that starts the refusal; null: armed
+    } cases[] = {
+        {".fail QZ_OS_Open 010", 10, nullptr},  {".fail QZ_OS_Open -007", -7, nullptr},
+        {".fail QZ_OS_Open 0X1f", 31, nullptr}, {".fail printf 1", 0, "no platform call printf\nusage"},
+        {".fail QZ_OS_Open 08x", 0, kUsage},    {".fail QZ_OS_Open 0x", 0, kUsage},
+        {".fail QZ_OS_Open -0x5", 0, kUsage},   {".fail QZ_OS_Open 0x8000000000000000", 0, kUsage},
+    };
+    for (const auto &c : cases) {
+        host::Request request(c.line);
+        const bool ok = host::ExecuteLine(
+            c.line, nullptr, [] {}, &request);
+        request.Finish(ok);
+        std::string text;
+        request.Drain([&text](bool, const std::string &piece) { text += piece; });
         long long code = 0;
-        EXPECT_TRUE(qzsim::FaultHit(a.call, &code)) << a.line;
-        EXPECT_EQ(code, a.code) << a.line;
+        EXPECT_EQ(ok, c.refused == nullptr) << c.line;
+        EXPECT_EQ(qzsim::FaultHit("QZ_OS_Open", &code), c.refused == nullptr) << c.line;
+        if (c.refused == nullptr) {
+            EXPECT_EQ(code, c.code) << c.line;
+        } else {
+            EXPECT_EQ(text.rfind(c.refused, 0), 0u) << c.line << ": " << text;
+        }
     }
-    const char *refused[] = {".fail printf 1",
-                             ".fail dlsym 1",
-                             ".fail QZ_OS_Open 08x",
-                             ".fail QZ_OS_Open 0x",
-                             ".fail QZ_OS_Open -0x5",
-                             ".fail QZ_OS_Open 1e3",
-                             ".fail QZ_OS_Open 0x8000000000000000"};
-    for (const char *line : refused) {
-        EXPECT_FALSE(run(line, &text)) << line;
-        EXPECT_NE(text.find("usage: .fail CALL CODE [SKIP [TIMES]] | alloc N | clear"), std::string::npos) << text;
-    }
-    EXPECT_FALSE(run(".fail printf 1", &text));
-    EXPECT_EQ(text.rfind("no platform call printf\n", 0), 0u) << text;
-    long long code = 0;
-    EXPECT_FALSE(qzsim::FaultHit("QZ_OS_Open", &code));
 }
 
 // Tab offers the words that may follow the typed ones: command words entry by
-// entry (an empty keyword matching any word), then each command's arguments.
+// entry (an empty keyword matching any word), then the arguments of a command
+// the words reach. The prompt test covers the sources themselves.
 TEST(CompleteTest, OffersTheWordsThatMayFollow)
 {
     host::CompletionSources sources;
-    sources.commands = {{"show", "log"},   {"show", "topo"}, {"clear", "log"},  {"debug", "scn"},
-                        {"debug", "roam"}, {"-i"},           {"prod", "", "go"}};
-    sources.metas = {".help", ".station", ".stations", ".feature", ".fail"};
-    sources.features = {"FT_WLAN_MULTILINK", "QZ_FEATURE_ZQ"};
-    sources.calls = {"QZ_OS_Open", "QZ_OS_Write"};
-    sources.interfaces = {"wl0", "wl1", "wl0.1"};
+    sources.commands = {{"show", "log"}, {"show", "topo"}, {"debug", "scn"}, {"prod", "", "go"}};
+    sources.metas = {".station", ".stations", ".fail"};
+    sources.calls = {"QZ_OS_Open"};
     sources.stations = {"a0:b1:c2:d3:e4:f5", "3c:5a:b4:01:02:03"};
     using Words = std::vector<std::string>;
     const std::pair<std::string, Words> cases[] = {
-        {"sh", {"show"}},
         {"show ", {"log", "topo"}},
         {"prod x ", {"go"}},
         {".st", {".station", ".stations"}},
-        {".station ", {"add", "del", "set"}},
-        {".station del 3c", {"3c:5a:b4:01:02:03"}},
-        {".feature FT", {"FT_WLAN_MULTILINK"}},
-        {".fail QZ_OS_W", {"QZ_OS_Write"}},
-        {".fail ", {"QZ_OS_Open", "QZ_OS_Write", "alloc", "clear"}},
-        {"-i wl0", {"wl0", "wl0.1"}},
-        {"-i wl1 rssi a", {"a0:b1:c2:d3:e4:f5"}},
+        {".fail ", {"QZ_OS_Open", "alloc", "clear"}},
         {"debug scn addFriend 2 ", {"3c:5a:b4:01:02:03", "a0:b1:c2:d3:e4:f5"}},
-        {"debug roam 11v ", {"clear", "disable"}},
-        {"debug ap ", {}},  // not in this table: its words are not offered
-        {"nosuch ", {}},
+        {"debug roam ", {}},  // not registered here: its words are not offered
     };
     for (const auto &[line, want] : cases) EXPECT_EQ(host::Complete(line, line.size(), sources), want) << line;
     EXPECT_EQ(host::Complete("show lo xyz", 7, sources), Words{"log"});  // the word at the cursor
