@@ -45,8 +45,9 @@ const std::vector<std::vector<std::string_view>> kArguments = {
 std::vector<std::string_view> Choices(std::string_view spec)
 {
     std::vector<std::string_view> out;
-    for (size_t start = 0; start <= spec.size() && !spec.empty();) {
-        size_t bar = std::min(spec.find('|', start), spec.size());
+    size_t start = 0;
+    while (!spec.empty() && start <= spec.size()) {
+        const size_t bar = std::min(spec.find('|', start), spec.size());
         out.push_back(spec.substr(start, bar - start));
         start = bar + 1;
     }
@@ -59,7 +60,7 @@ bool Fits(std::string_view spec, const std::string &word)
 {
     if (spec.empty()) return true;
     for (std::string_view choice : Choices(spec)) {
-        if (choice[0] == '@' || choice == word) return true;
+        if ((!choice.empty() && choice[0] == '@') || choice == word) return true;
     }
     return false;
 }
@@ -78,8 +79,9 @@ const std::vector<std::string> *Source(std::string_view name, const CompletionSo
 bool Reaches(const std::vector<std::string> &typed, const CompletionSources &sources)
 {
     if (typed.empty()) return false;
-    if (typed[0][0] == '.')
+    if (typed[0][0] == '.') {
         return std::find(sources.metas.begin(), sources.metas.end(), typed[0]) != sources.metas.end();
+    }
     return std::any_of(sources.commands.begin(), sources.commands.end(), [&](const std::vector<std::string> &entry) {
         if (entry.size() > typed.size()) return false;
         for (size_t i = 0; i < entry.size(); i++) {
@@ -94,7 +96,8 @@ bool Reaches(const std::vector<std::string> &typed, const CompletionSources &sou
 std::vector<std::string> Complete(const std::string &line, size_t cursor, const CompletionSources &sources)
 {
     const std::string before = line.substr(0, std::min(cursor, line.size()));
-    const size_t start = before.find_last_of(" \t") == std::string::npos ? 0 : before.find_last_of(" \t") + 1;
+    const size_t blank = before.find_last_of(" \t");
+    const size_t start = blank == std::string::npos ? 0 : blank + 1;
     const std::string prefix = before.substr(start);
     std::vector<std::string> typed;
     std::string error;
