@@ -42,9 +42,33 @@ using MetaHandler = std::function<bool(const std::vector<std::string> &args, std
 // ("add MAC SSID [BYTES_PER_CYCLE] | del MAC"); summary is one line for .help.
 void RegisterMeta(const std::string &name, const std::string &usage, const std::string &summary, MetaHandler handler);
 
+// The host commands' names, with their dot (".help" and ".quit" too).
+std::vector<std::string> MetaNames();
+
 // Registers a meta-command at load time from any file of the host.
 #define HOST_META(name, usage, summary, handler) \
     static const bool handler##_meta_registered = (host::RegisterMeta(name, usage, summary, handler), true)
+
+// ---- Completion -------------------------------------------------------------------
+
+// What Tab completes from, gathered afresh at each Tab.
+struct CompletionSources {
+    // Each entry of the library's command table: its keywords in slot order,
+    // an empty one matching any word, as the shell matches them.
+    std::vector<std::vector<std::string>> commands;
+    std::vector<std::string> metas;       // host commands, with their dot
+    std::vector<std::string> features;    // names .feature takes
+    std::vector<std::string> calls;       // platform calls .fail can name
+    std::vector<std::string> interfaces;  // Wi-Fi interface names
+    std::vector<std::string> stations;    // MAC texts of the associated stations
+};
+// The words that may stand where the word ending at cursor stands (from the
+// blank before it), given the words before it: those starting with what was
+// typed of it, sorted, each once.
+std::vector<std::string> Complete(const std::string &line, size_t cursor, const CompletionSources &sources);
+// The live sources: the command and feature tables of the library (a dlopen
+// handle; null: none), the host commands and the simulated product.
+CompletionSources GatherCompletionSources(void *library);
 
 // ---- Requests and the dispatch thread -----------------------------------------------
 

@@ -128,6 +128,13 @@ std::vector<unsigned char> PackCliMsg(const std::vector<std::string> &words)
     return msg;
 }
 
+std::vector<std::string> MetaNames()
+{
+    std::vector<std::string> names = {".help", ".quit"};
+    for (const auto &entry : Metas()) names.push_back("." + entry.first);
+    return names;
+}
+
 void RegisterMeta(const std::string &name, const std::string &usage, const std::string &summary, MetaHandler handler)
 {
     Metas()[name] = Meta{usage, summary, std::move(handler)};

@@ -1,20 +1,37 @@
 // Meta-commands over the simulated platform's control API: feature answers,
 // timer cycles, injected faults, and the last-word and trace records.
-#include <dlfcn.h>
-
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "host.h"
 
 namespace {
 
-// An integer in [min, max], the whole word (decimal, or 0x... where base is 0).
-bool ParseInt(const std::string &word, long long min, long long max, long long *out, int base = 10)
+// An integer in [min, max], the whole word, in decimal.
+bool ParseInt(const std::string &word, long long min, long long max, long long *out)
 {
     if (word.empty() || word.size() > 20) return false;
     char *end = nullptr;
-    long long v = strtoll(word.c_str(), &end, base);
+    long long v = strtoll(word.c_str(), &end, 10);
     if (*end != '\0' || v < min || v > max) return false;
+    *out = v;
+    return true;
+}
+
+// A failure code: a signed decimal (leading zeros too: 010 is 10, never octal
+// 8) or 0x hexadecimal, within the 64-bit signed range.
+bool ParseCode(const std::string &word, long long *out)
+{
+    if (word.empty()) return false;
+    const bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
+    const size_t digits = hex ? 2 : (word[0] == '-' || word[0] == '+' ? 1 : 0);
+    const char *allowed = hex ? "0123456789abcdefABCDEF" : "0123456789";
+    if (word.size() <= digits || word.find_first_not_of(allowed, digits) != std::string::npos) return false;
+    errno = 0;
+    char *end = nullptr;
+    long long v = strtoll(word.c_str(), &end, hex ? 16 : 10);
+    if (errno != 0 || *end != '\0') return false;
     *out = v;
     return true;
 }
@@ -42,8 +59,8 @@ HOST_META("cycles", "N", "run N timer cycles now (1 to 1000000; a fixed clock mo
 
 // A platform call fails as the tests make it fail: CALL lets SKIP calls
 // pass, then answers CODE (its own failure form) TIMES times, -1 for ever.
-// Only calls the host process provides can be named, so a typo is refused
-// rather than arming nothing.
+// Only the calls the platform lists as able to fail can be named, so a typo
+// or any other symbol of the process is refused rather than arming nothing.
 bool Fail(const std::vector<std::string> &args, std::string *out)
 {
     long long n = 0, code = 0, skip = 0, times = 1;
@@ -59,16 +76,15 @@ bool Fail(const std::vector<std::string> &args, std::string *out)
         return true;
     }
     if (args.size() < 2 || args.size() > 4) return false;
-    if (dlsym(RTLD_DEFAULT, args[0].c_str()) == nullptr) {
+    if (!qzsim::IsFailableCall(args[0])) {
         *out = "no platform call " + args[0];
         return false;
     }
-    if (!ParseInt(args[1], INT64_MIN, INT64_MAX, &code, 0) ||
-        (args.size() > 2 && !ParseInt(args[2], 0, 1000000, &skip)) ||
+    if (!ParseCode(args[1], &code) || (args.size() > 2 && !ParseInt(args[2], 0, 1000000, &skip)) ||
         (args.size() > 3 && !ParseInt(args[3], -1, 1000000, &times))) {
         return false;
     }
-    qzsim::FailCall(args[0], code, static_cast<int>(skip), static_cast<int>(times));
+    (void)qzsim::FailCall(args[0], code, static_cast<int>(skip), static_cast<int>(times));
     *out = args[0] + " fails with " + args[1] + ": " + std::to_string(skip) + " calls pass, then " +
            (times < 0 ? std::string("every one fails") : std::to_string(times) + " fail");
     return true;

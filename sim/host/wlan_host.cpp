@@ -65,8 +65,8 @@ constexpr char kUsage[] =
     "  --help           this text\n"
     "  --version        the program's name and version\n"
     "\n"
-    "Without -c or --serve, a terminal gets a \"wlancmd> \" prompt with line editing\n"
-    "and history; other input is read line by line to its end.\n"
+    "Without -c or --serve, a terminal gets a \"wlancmd> \" prompt with line editing,\n"
+    "history and Tab completion; other input is read line by line to its end.\n"
     "\n"
     "A line is a wlancmd command line: at most 8 words of at most 47 characters,\n"
     "packed into a CLI message (type 149) and handed to WLAN_CliMsgProc on one\n"
@@ -164,6 +164,9 @@ Fn Lookup(void *lib, const char *name)
     return reinterpret_cast<Fn>(dlsym(lib, name));
 }
 
+// The loaded library, for the prompt's completion to read its tables.
+void *g_library = nullptr;
+
 // Loads the library and calls the start-up functions it has, in the service's
 // order. The first two are required; later ones are skipped while absent.
 // Null and a message when the library is unusable.
@@ -197,6 +200,7 @@ host::CliEntry StartLibrary(const std::string &path, std::string *error)
     }
     // Never closed: the library has no shutdown, its timer and tables live
     // until the process ends.
+    g_library = lib;
     return cli;
 }
 
@@ -360,10 +364,32 @@ void OnReadline(char *line)
     free(line);
 }
 
+// Tab: the words host::Complete offers, never file names.
+std::vector<std::string> g_matches;
+size_t g_nextMatch = 0;
+
+char *NextMatch(const char *, int state)
+{
+    if (state == 0) g_nextMatch = 0;
+    return g_nextMatch < g_matches.size() ? strdup(g_matches[g_nextMatch++].c_str()) : nullptr;
+}
+
+char **CompleteWord(const char *text, int, int end)
+{
+    rl_attempted_completion_over = 1;
+    g_matches = host::Complete(rl_line_buffer, static_cast<size_t>(end), host::GatherCompletionSources(g_library));
+    return rl_completion_matches(text, NextMatch);
+}
+
 void ReadTerminal(host::Dispatcher *dispatcher)
 {
     g_readlineDispatcher = dispatcher;
     rl_catch_signals = 0;  // the signal watcher owns SIGINT and SIGTERM
+    // Words are split on blanks only, as the host splits lines: a MAC's
+    // colons stay inside its word.
+    rl_basic_word_break_characters = " \t";
+    rl_completer_word_break_characters = rl_basic_word_break_characters;
+    rl_attempted_completion_function = CompleteWord;
     rl_callback_handler_install("wlancmd> ", OnReadline);
     while (!g_readlineEof && WaitInput(STDIN_FILENO)) rl_callback_read_char();
     if (!g_readlineEof) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -61,10 +62,16 @@ bool ReadBool(const json &object, const std::string &key, bool *out, const std::
 
 // ---- Fault injection ---------------------------------------------------------
 
+// The platform calls that can be made to fail, by name in strcmp order
+// (allocations as "QZ_OS_MemMallocSet", hooks of sibling modules as
+// "Zarvo.MasterShow" and the like). Every call that asks FaultHit is listed.
+const std::vector<std::string> &FailableCalls();
+bool IsFailableCall(std::string_view name);
 // The named platform call lets `skip` calls pass, then answers `code` for the
 // next `times` calls (times < 0: for ever). What "answers code" means is the
 // call's own failure form (null pointer, negative descriptor, the code).
-void FailCall(const std::string &name, long long code, int skip = 0, int times = 1);
+// false, and nothing armed, for a name not in FailableCalls().
+bool FailCall(const std::string &name, long long code, int skip = 0, int times = 1);
 // The nth allocation from now (1 = the next) fails; 0 cancels.
 void FailAlloc(int nth);
 void ClearFaults();
@@ -216,5 +223,10 @@ bool SetStationKey(const std::string &mac, const std::string &key, const std::st
 bool SetStationCounter(const std::string &mac, uint64_t bytes, std::string *error);
 // One line per station in profile order, with its counter.
 std::string DescribeStations();
+// The stations' MAC texts, in profile order.
+std::vector<std::string> StationMacs();
+// The product's Wi-Fi interfaces as the driver names them: "wl<radio>" for
+// each radio, then "wl<radio>.<k>" for each configured SSID k > 0 of a band.
+std::vector<std::string> WifiInterfaceNames();
 
 }  // namespace qzsim

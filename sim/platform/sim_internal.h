@@ -31,6 +31,9 @@ void RecordOpLog(const LogLine &l);
 
 // Notes a call's name for CallsMade() while recording (FaultHit calls it).
 void NoteCall(const char *name);
+// Stops the process when name is not in FailableCalls(): a call site that
+// asks about a name the list lacks could never be made to fail.
+void RequireFailableCall(const char *name);
 
 // Fault check for calls that answer a status: returns true and sets *ret.
 template <typename T>

@@ -68,11 +68,13 @@ QZSIM_ON_RESET(DropCapturedConsole);
 
 }  // namespace
 
-void FailCall(const std::string &name, long long code, int skip, int times)
+bool FailCall(const std::string &name, long long code, int skip, int times)
 {
+    if (!IsFailableCall(name)) return false;
     std::lock_guard<std::mutex> lock(S().mu);
     S().faults[name] = Fault{code, skip, times};
     g_faultsArmed.store(true, std::memory_order_relaxed);
+    return true;
 }
 
 void FailAlloc(int nth)
@@ -92,8 +94,14 @@ void ClearFaults()
 
 bool FaultHit(const char *name, long long *code)
 {
+#ifndef NDEBUG
+    RequireFailableCall(name);
+#endif
     NoteCall(name);
     if (!g_faultsArmed.load(std::memory_order_relaxed)) return false;
+    // Checked once something is armed (or calls are recorded, in NoteCall), so
+    // a call site whose name the list lacks is caught by any fault test.
+    RequireFailableCall(name);
     std::lock_guard<std::mutex> lock(S().mu);
     if (std::strcmp(name, "QZ_OS_MemMallocSet") == 0 && S().allocFailIn > 0) {
         if (--S().allocFailIn == 0) {

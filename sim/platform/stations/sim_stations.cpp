@@ -160,6 +160,28 @@ std::string DescribeStations()
     return out.str();
 }
 
+std::vector<std::string> StationMacs()
+{
+    std::lock_guard<std::mutex> lock(ModelMutex());
+    std::vector<std::string> macs;
+    for (const auto &s : Model().stations) macs.push_back(s.mac);
+    return macs;
+}
+
+std::vector<std::string> WifiInterfaceNames()
+{
+    std::lock_guard<std::mutex> lock(ModelMutex());
+    const SimWlan &wlan = Model().wlan;
+    std::vector<std::string> names;
+    for (uint32_t radio = 0; radio < wlan.radios; radio++) names.push_back("wl" + std::to_string(radio));
+    for (const auto &ssid : wlan.ssids) {
+        const uint32_t radio = wlan.ssidPerBand == 0 ? 0 : ssid.index / wlan.ssidPerBand;
+        const uint32_t k = wlan.ssidPerBand == 0 ? 0 : ssid.index % wlan.ssidPerBand;
+        if (ssid.configured && k != 0) names.push_back("wl" + std::to_string(radio) + "." + std::to_string(k));
+    }
+    return names;
+}
+
 }  // namespace qzsim
 
 extern "C" {

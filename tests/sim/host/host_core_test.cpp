@@ -63,4 +63,61 @@ TEST_F(HostCoreTest, StationsChangeWithoutTheLibrary)
     EXPECT_FALSE(std::filesystem::exists(qzsim::MapPath("/proc/wifilog/debug/2G")));
 }
 
+// .fail arms only the calls the platform can fail, with a code in decimal
+// (leading zeros too) or 0x hexadecimal; anything else is refused with the
+// usage line and arms nothing.
+TEST_F(HostCoreTest, FailTakesPlatformCallsAndDecimalOrHexCodes)
+{
+    const char kUsage[] = "usage: .fail CALL CODE [SKIP [TIMES]] | alloc N | clear\n";
+    const struct {
+        const char *line;
+        long long code;       // what QZ_OS_Open then answers
+        const char *refused;  // the text that starts the refusal; null: armed
+    } cases[] = {
+        {".fail QZ_OS_Open 010", 10, nullptr},  {".fail QZ_OS_Open -007", -7, nullptr},
+        {".fail QZ_OS_Open 0X1f", 31, nullptr}, {".fail printf 1", 0, "no platform call printf\nusage"},
+        {".fail QZ_OS_Open 08x", 0, kUsage},    {".fail QZ_OS_Open 0x", 0, kUsage},
+        {".fail QZ_OS_Open -0x5", 0, kUsage},   {".fail QZ_OS_Open 0x8000000000000000", 0, kUsage},
+    };
+    for (const auto &c : cases) {
+        host::Request request(c.line);
+        const bool ok = host::ExecuteLine(
+            c.line, nullptr, [] {}, &request);
+        request.Finish(ok);
+        std::string text;
+        request.Drain([&text](bool, const std::string &piece) { text += piece; });
+        long long code = 0;
+        EXPECT_EQ(ok, c.refused == nullptr) << c.line;
+        EXPECT_EQ(qzsim::FaultHit("QZ_OS_Open", &code), c.refused == nullptr) << c.line;
+        if (c.refused == nullptr) {
+            EXPECT_EQ(code, c.code) << c.line;
+        } else {
+            EXPECT_EQ(text.rfind(c.refused, 0), 0u) << c.line << ": " << text;
+        }
+    }
+}
+
+// Tab offers the words that may follow the typed ones: command words entry by
+// entry (an empty keyword matching any word), then the arguments of a command
+// the words reach. The prompt test covers the sources themselves.
+TEST(CompleteTest, OffersTheWordsThatMayFollow)
+{
+    host::CompletionSources sources;
+    sources.commands = {{"show", "log"}, {"show", "topo"}, {"debug", "scn"}, {"prod", "", "go"}};
+    sources.metas = {".station", ".stations", ".fail"};
+    sources.calls = {"QZ_OS_Open"};
+    sources.stations = {"a0:b1:c2:d3:e4:f5", "3c:5a:b4:01:02:03"};
+    using Words = std::vector<std::string>;
+    const std::pair<std::string, Words> cases[] = {
+        {"show ", {"log", "topo"}},
+        {"prod x ", {"go"}},
+        {".st", {".station", ".stations"}},
+        {".fail ", {"QZ_OS_Open", "alloc", "clear"}},
+        {"debug scn addFriend 2 ", {"3c:5a:b4:01:02:03", "a0:b1:c2:d3:e4:f5"}},
+        {"debug roam ", {}},  // not registered here: its words are not offered
+    };
+    for (const auto &[line, want] : cases) EXPECT_EQ(host::Complete(line, line.size(), sources), want) << line;
+    EXPECT_EQ(host::Complete("show lo xyz", 7, sources), Words{"log"});  // the word at the cursor
+}
+
 }  // namespace
