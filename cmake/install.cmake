@@ -3,6 +3,8 @@
 #   dev      headers, the development symlink, CMake and pkg-config packages
 #   sim      the simulated gateway: platform library, host programs, profiles,
 #            converter, man pages
+#   field    wlan_snapshot, the gateway's snapshot script (tools/), and its
+#            man page: architecture-independent
 # Paths follow GNUInstallDirs (lib/<multiarch> under /usr on Debian). Nothing
 # installed carries a RUNPATH: the dynamic loader finds the libraries.
 include(CMakePackageConfigHelpers)
@@ -67,14 +69,18 @@ endif()
 file(GLOB QZ_PROFILES ${PROJECT_SOURCE_DIR}/profiles/*.json)
 install(FILES ${QZ_PROFILES} DESTINATION ${QZ_INSTALL_SIM_DATADIR}/profiles COMPONENT sim)
 
-# Man pages go in compressed, reproducibly (no name or time in the header).
+# Man pages go in compressed, reproducibly (no name or time in the header),
+# each with its program's component.
 find_program(QZ_GZIP gzip REQUIRED)
-foreach(page wlan_host.1 wlancmd.1)
+foreach(page_comp wlan_host.1:sim wlancmd.1:sim wlan_snapshot.1:field)
+  string(REPLACE ":" ";" page_comp ${page_comp})
+  list(GET page_comp 0 page)
+  list(GET page_comp 1 comp)
   add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/man/${page}.gz
                      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
                      COMMAND ${QZ_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/docs/man/${page} > ${PROJECT_BINARY_DIR}/man/${page}.gz
                      DEPENDS ${PROJECT_SOURCE_DIR}/docs/man/${page} VERBATIM)
   list(APPEND QZ_MAN_PAGES ${PROJECT_BINARY_DIR}/man/${page}.gz)
+  install(FILES ${PROJECT_BINARY_DIR}/man/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${comp})
 endforeach()
 add_custom_target(qz_man_pages ALL DEPENDS ${QZ_MAN_PAGES})
-install(FILES ${QZ_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT sim)

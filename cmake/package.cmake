@@ -2,6 +2,8 @@
 #   libqz-wlan-base1      runtime (with a shlibs file)
 #   libqz-wlan-base-dev   dev, depending on the runtime of the same version
 #   qz-wlan-sim           sim
+#   qz-wlan-field         field, Architecture: all; made by the native build
+#                         only, so one package serves every architecture
 # Dependencies on the C library and others come from the binaries by
 # dpkg-shlibdeps; a cross build reads the cross sysroot's shlibs files.
 set(QZ_DEB_MAINTAINER "libqz_wlan_base maintainers <maintainers@users.noreply.c-seed-369c3c04.example>")
@@ -9,7 +11,7 @@ set(QZ_DEB_VERSION ${PROJECT_VERSION})
 
 # Per-package documentation Debian wants: copyright and a compressed changelog.
 set(QZ_DEB_DOC_SOURCE ${PROJECT_SOURCE_DIR}/packaging/debian)
-foreach(comp_pkg runtime:libqz-wlan-base1 dev:libqz-wlan-base-dev sim:qz-wlan-sim)
+foreach(comp_pkg runtime:libqz-wlan-base1 dev:libqz-wlan-base-dev sim:qz-wlan-sim field:qz-wlan-field)
   string(REPLACE ":" ";" comp_pkg ${comp_pkg})
   list(GET comp_pkg 0 comp)
   list(GET comp_pkg 1 pkg)
@@ -31,6 +33,9 @@ set(CPACK_PACKAGE_CONTACT ${QZ_DEB_MAINTAINER})
 set(CPACK_PACKAGE_VERSION ${QZ_DEB_VERSION})
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime dev sim)
+if(NOT CMAKE_CROSSCOMPILING)
+  list(APPEND CPACK_COMPONENTS_ALL field)
+endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_VERSION ${QZ_DEB_VERSION})
@@ -91,6 +96,33 @@ string(CONCAT CPACK_COMPONENT_SIM_DESCRIPTION
     "\n"
     "Use it to run the library and a WLAN service's own tests on a Linux\n"
     "machine, without the gateway.")
+# wlan_report inlines Chart.js from /usr/share/javascript into every page it
+# writes. It runs on engineers' machines: a cross build has none.
+if(TARGET wlan_report)
+  string(APPEND CPACK_DEBIAN_SIM_PACKAGE_DEPENDS ", libjs-chart.js")
+  string(APPEND CPACK_COMPONENT_SIM_DESCRIPTION
+         "\n\nwlan_report turns a gateway's wlan_snapshot archive into one HTML page\n"
+         "with charts and tables that opens from disk, and JSON for scripts.")
+endif()
+
+set(CPACK_DEBIAN_FIELD_PACKAGE_NAME qz-wlan-field)
+set(CPACK_DEBIAN_FIELD_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_FIELD_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_FIELD_PACKAGE_SHLIBDEPS OFF)
+# It takes its snapshot through whatever runs a wlancmd line: on a Debian
+# machine, the kit's client.
+set(CPACK_DEBIAN_FIELD_PACKAGE_SUGGESTS qz-wlan-sim)
+string(CONCAT CPACK_COMPONENT_FIELD_DESCRIPTION
+    "diagnostics snapshot of a home gateway's Wi-Fi service\n"
+    "wlan_snapshot collects what libqz_wlan_base writes for engineers into one\n"
+    "tar.gz archive: the output of the read-only wlancmd commands (log rings,\n"
+    "topology, neighbour relations, the hidden-node check, the master view and\n"
+    "the scene), the air-interface record file and its archive, the rotating\n"
+    "topology files and the roam lines of the Wi-Fi debug log, with a manifest\n"
+    "of what was missing.\n"
+    "\n"
+    "It is a POSIX shell script that runs on the gateway under BusyBox, or\n"
+    "against the simulated gateway of qz-wlan-sim.")
 
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb-fixup.cmake)
 

@@ -3,12 +3,14 @@
 #  1. `cmake --install build --prefix P`: the consumer example built with
 #     find_package and with pkg-config, and run;
 #  2. a DESTDIR install of each package build (the armhf one into a sysroot
-#     folder) holds exactly its packages' files;
+#     folder) holds exactly its packages' files, and the architecture-
+#     independent package is made once, by the amd64 build;
 #  3. the amd64 packages unpacked: the consumer both ways, run;
 #  4. the armhf packages unpacked into a sysroot: the consumer cross-built both
 #     ways and run under qemu-arm;
 #  5. (root only) the amd64 packages installed with dpkg: wlan_host and wlancmd
-#     on PATH, man wlan_host, and dpkg -r removes every file.
+#     on PATH, wlan_snapshot of the served host, man wlan_host and
+#     wlan_snapshot, and dpkg -r removes every file.
 # Expects build/, build-pkg/ and build-pkg-armhf/ (make build package package-armhf).
 set -eu
 cd "$(dirname "$0")/.."
@@ -39,6 +41,7 @@ prefix=$tmp/prefix
 cmake --install build --prefix "$prefix" >/dev/null
 libdir=$prefix/$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' build/CMakeCache.txt)
 for elf in "$prefix"/bin/* "$libdir"/*.so.*.* "$libdir"/qz-wlan-sim/*.so; do
+    readelf -h "$elf" >/dev/null 2>&1 || continue # a script (wlan_snapshot)
     [ -z "$(readelf -d "$elf" | grep -E 'RPATH|RUNPATH')" ] || fail "installed $elf has a RUNPATH"
 done
 RUN="" PKG_CONFIG_PATH=$libdir/pkgconfig consumer prefix "$libdir" -DCMAKE_PREFIX_PATH="$prefix"
@@ -54,10 +57,16 @@ for wanted in 1.0:found 2:refused; do
 done
 
 step "2. DESTDIR installs (amd64; armhf into a sysroot folder) = the packages' files"
+arch_all=$(ls build-pkg/*_all.deb)
+[ "$(echo "$arch_all" | wc -w)" -eq 1 ] || fail "build-pkg: not one Architecture: all package: $arch_all"
+[ -z "$(ls build-pkg-armhf/*_all.deb 2>/dev/null)" ] || fail "build-pkg-armhf made an Architecture: all package"
 for build in build-pkg build-pkg-armhf; do
     DESTDIR=$tmp/destdir-$build cmake --install $build >/dev/null
     (cd "$tmp/destdir-$build" && find . ! -type d | sort) >"$tmp/destdir.list"
-    for deb in $build/*.deb; do dpkg-deb -c "$deb"; done | awk '$1 !~ /^d/ {print $6}' | sort >"$tmp/debs.list"
+    # A cross build installs the architecture-independent files too.
+    debs=$(ls $build/*.deb)
+    [ $build = build-pkg ] || debs="$debs $arch_all"
+    for deb in $debs; do dpkg-deb -c "$deb"; done | awk '$1 !~ /^d/ {print $6}' | sort >"$tmp/debs.list"
     diff -u "$tmp/destdir.list" "$tmp/debs.list" || fail "$build: the packages' files differ from the install rules'"
     echo "$build: $(wc -l <"$tmp/debs.list") files"
 done
@@ -87,7 +96,7 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 0
 fi
 step "5. dpkg -i the amd64 packages"
-packages="qz-wlan-sim libqz-wlan-base-dev libqz-wlan-base1"
+packages="qz-wlan-field qz-wlan-sim libqz-wlan-base-dev libqz-wlan-base1"
 dpkg -i build-pkg/*.deb >/dev/null
 trap 'dpkg -r $packages >/dev/null 2>&1; rm -rf "$tmp"' EXIT
 for p in $packages; do dpkg -L "$p"; done | sort -u >"$tmp/installed.list"
@@ -108,10 +117,17 @@ until wlancmd show log >"$tmp/client.log" 2>&1; do
 done
 grep -q 'wlancmd show log success!' "$tmp/client.log" || fail "wlancmd printed no success line"
 echo "wlancmd: $(command -v wlancmd) reached the served host"
+wlan_snapshot -o "$tmp/snapshot.tar.gz" --root "$HOME/.local/state/qz-wlan-sim/sandbox" >/dev/null ||
+    fail "wlan_snapshot failed"
+tar -xzOf "$tmp/snapshot.tar.gz" manifest.txt | grep -qx 'command: show log -> cmd/show_log.txt' ||
+    fail "wlan_snapshot did not take show log"
+echo "wlan_snapshot: $(command -v wlan_snapshot) took a snapshot of the served host"
 kill "$host_pid"
 wait "$host_pid" || true
 MANWIDTH=200 man -P cat wlan_host 2>/dev/null | grep -q 'wlan_host - simulated gateway WLAN service process' || fail "man wlan_host shows no page"
-echo "man wlan_host: ok"
+MANWIDTH=200 man -P cat wlan_snapshot 2>/dev/null | grep -q "wlan_snapshot - collect a gateway's Wi-Fi diagnostics" ||
+    fail "man wlan_snapshot shows no page"
+echo "man wlan_host, wlan_snapshot: ok"
 cd "$src"
 dpkg -r $packages >/dev/null
 trap 'rm -rf "$tmp"' EXIT
