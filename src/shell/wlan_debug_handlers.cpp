@@ -243,6 +243,8 @@ uint32_t WLAN_CMD_ScnDebugAddFriend(uint32_t argc, char *argv[])
     if (ret == 1) {
         return 1;
     }
+    // Every other answer, success (0) included, leaves a last word: the
+    // roaming module's record of friends added by hand relies on it.
     WLAN_LAST_WORD(1, ret, index);
     return ret;
 }
