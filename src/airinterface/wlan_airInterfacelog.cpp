@@ -79,8 +79,9 @@ bool ReadTxBytes(const WLAN_STA_STATS *stats, uint64_t *bytes)
 constexpr uint32_t kMacLen = sizeof(WLAN_AIR_USER_S{}.userMac);
 
 // The first sample record, in sample order, whose MAC text equals mac, or the
-// sample's num. A linear search: at most 256 x 256 comparisons per cycle, a
-// small share of one core at the 3-second period.
+// sample's num. A plain scan is enough: at most 256 x 256 comparisons a cycle,
+// and a whole cycle of 256 stations takes about 0.004 % of one x86-64 core at
+// the 3-second period (bench_wlan).
 uint32_t FindSample(const WLAN_AIR_USER_LIST_S *sample, const char *mac)
 {
     for (uint32_t j = 0; j < sample->num; j++) {
