@@ -211,8 +211,7 @@ uint32_t WLAN_AirInterfaceGetOneUser(const WLAN_ADPT_STA_INFO *sta, WLAN_AIR_USE
     user->txRate = sta->uiTxRate;
     user->rxRate = sta->uiRxRate;
     user->txBytes = txBytes;
-    // The label says rxBytes but the value is the transmit counter: the trace's
-    // wording is what field tools already parse.
+    // Labelled rxBytes, but the value is txBytes: the trace reads as released.
     AIR_TRACE("userMac xx:xx:xx:%s, rssi %d, powerSave %u, txRate %u, rxRate %u, rxBytes %llu", MacTail(user->userMac),
               user->rssi, user->powerSave, user->txRate, user->rxRate, static_cast<unsigned long long>(user->txBytes));
     return 0;

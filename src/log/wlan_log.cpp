@@ -191,7 +191,7 @@ uint32_t WLAN_CMD_ClearLogInner(WLAN_LOG_TBL_S *ring, const char *closing)
 
 WLAN_RING_HANDLER(WLAN_CMD_Showlog, WLAN_CMD_ShowlogInner, g_stWlanLog, "wlancmd show log success!")
 WLAN_RING_HANDLER(WLAN_CMD_ShowAPLEDlog, WLAN_CMD_ShowlogInner, g_stApLEDLog, "wlancmd show apledlog success!")
-// "xlikerrlog" (sic): scripts on the gateways match the closing text as it is.
+// "xlikerrlog" (sic): the closing text reads as released.
 WLAN_RING_HANDLER(WLAN_CMD_ShowZarvoErrlog, WLAN_CMD_ShowlogInner, g_stZarvoErrorLog,
                   "wlancmd show xlikerrlog success!")
 WLAN_RING_HANDLER(WLAN_CMD_ShowVitransLog, WLAN_CMD_ShowlogInner, g_vitransLog, "wlancmd show vitranslog success!")
