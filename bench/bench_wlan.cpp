@@ -244,8 +244,9 @@ void BM_DispatchNoMatch(benchmark::State &state)
 }
 BENCHMARK(BM_DispatchNoMatch);
 
-// ---- Air-interface cycle over 32, 128 and 256 known stations --------------------------
+// ---- Air-interface cycle at 256 known stations (the table's capacity) -----------------
 
+constexpr double kAirPeriodNs = 3e9;  // the sampling timer's period
 constexpr uint64_t kAnchorBytesPerCycle = 3000ull * 4096;
 constexpr uint64_t kLightBytesPerCycle = 3000;
 constexpr uint32_t kSsids = 8;
@@ -311,7 +312,7 @@ void BM_AirInterfaceCycle(benchmark::State &state)
     g_pstAirUserTable = nullptr;
     g_pstAirUserSample = nullptr;
 }
-BENCHMARK(BM_AirInterfaceCycle)->Arg(32)->Arg(128)->Arg(256);
+BENCHMARK(BM_AirInterfaceCycle)->Arg(256)->Unit(benchmark::kMicrosecond);
 
 // ---- Hidden-node check: 32 APs of 256 neighbours against a gateway map of 256 ---------
 
@@ -575,12 +576,14 @@ std::string LoadAverage()
 }
 std::string g_loadBefore;
 
-// A goal of "-" is a figure shown for comparison only.
+// A goal of "-" is a figure shown for comparison only; ratioShown, when given,
+// fills the ratio column instead of the ratio.
 void Row(const char *name, const std::string &figure, const std::string &baseline, double ratio, bool ratioOk,
-         const char *goal, bool met)
+         const char *goal, bool met, const char *ratioShown = nullptr)
 {
     char ratioText[32] = "-";
     if (ratioOk) snprintf(ratioText, sizeof(ratioText), "%.2f", ratio);
+    if (ratioShown != nullptr) snprintf(ratioText, sizeof(ratioText), "%s", ratioShown);
     bool hasGoal = strcmp(goal, "-") != 0;
     printf("%-44s %-28s %-28s %-7s %-9s %s\n", name, figure.c_str(), baseline.c_str(), ratioText, goal,
            !hasGoal ? "-"
@@ -604,7 +607,9 @@ void PrintTable()
     // CPU time: the machine is shared, and time spent waiting for a core is
     // not the code's. The two-thread row is a throughput over wall time.
     printf("\nload average before the run: %s; after: %s\n", g_loadBefore.c_str(), LoadAverage().c_str());
-    printf("CPU time per call, median [min-max] over the repetitions; ratio = median / median.\n");
+    printf(
+        "CPU time per call, median [min-max] over the repetitions; ratio = median / median (for the air cycle,\n"
+        "the median's share of the timer period).\n");
     printf("%-44s %-28s %-28s %-7s %-9s %s\n", "case", "figure", "baseline", "ratio", "goal", "met");
     const Stat accessor = TimeOf("BM_FeatureAccessor");
     RatioRow("feature accessor (export) / floor export", accessor, TimeOf("BM_FeatureFloor"), "ns", 1, 1.3, true,
@@ -627,9 +632,14 @@ void PrintTable()
     const Stat miss = TimeOf("BM_DispatchNoMatch");
     Row("dispatch \"show nothing\" (no match)", Show(miss, "ns", 1), "-", 0, false, "< 1000 ns",
         miss.ok && miss.median < 1000);
-    const Stat air32 = TimeOf("BM_AirInterfaceCycle/32");
-    RatioRow("air cycle 128 / 32 stations", TimeOf("BM_AirInterfaceCycle/128"), air32, "us", 1e3, 1e9, true, "-");
-    RatioRow("air cycle 256 / 32 stations", TimeOf("BM_AirInterfaceCycle/256"), air32, "us", 1e3, 10, true, "<= 10");
+    // The cycle runs once per timer period on one core: its CPU time as a
+    // share of the period is the load it puts on that core.
+    const Stat air = TimeOf("BM_AirInterfaceCycle/256");
+    double airShare = air.ok ? 100 * air.median / kAirPeriodNs : 0;
+    char airShareText[32];
+    snprintf(airShareText, sizeof(airShareText), "%.4f%%", airShare);
+    Row("air cycle, 256 stations / 3 s period", Show(air, "us", 1e3), "3 s", 0, false, "<= 0.1%",
+        air.ok && airShare <= 0.1, airShareText);
     const Stat check = TimeOf("BM_HiddenNodeCheck");
     Row("hidden-node check 32x256 vs 256", Show(check, "ms", 1e6), "-", 0, false, "< 50 ms",
         check.ok && check.median < 50e6);

@@ -67,9 +67,11 @@ QZ_WLAN_API void WLAN_FilterList(const char *src, const char *filter, char *dst,
 QZ_WLAN_API void WLAN_GenerateLocalMac(const char *baseMac, char *dst, uint32_t size, uint32_t offset);
 /* Sorts in place, ascending. */
 QZ_WLAN_API void QZ_WLAN_SortChannels(uint8_t *channels, uint32_t count);
-/* Shows len bytes of data on the console through a temporary file at path
- * (letters, digits, "/", ".", "_" and "-" only), removed afterwards.
- * 0, 1, or WLAN_ERR_FILE_OPEN. */
+/* Shows len bytes of data on the console through a temporary file at path,
+ * removed afterwards. The path becomes one word of a shell command: a path
+ * holding shell syntax (white space, control characters, quotes, \ ; | & $
+ * < > ( ) { } * ? [ ] !, a leading ~ or #) is refused with 1 before anything
+ * is written. 0, 1, or WLAN_ERR_FILE_OPEN. */
 QZ_WLAN_API uint32_t WLAN_CatFile(const char *data, const char *path, uint32_t len);
 /* The first character that is not white space. */
 QZ_WLAN_API char *QZ_WLAN_StrStrip(char *text);

@@ -59,10 +59,8 @@ void WLAN_AirInterfaceGetUsers(WLAN_AIR_USER_LIST_S *list);
 uint32_t WLAN_AirInterfaceGetOneUser(const WLAN_ADPT_STA_INFO *sta, WLAN_AIR_USER_S *user);
 void WLAN_AirInterfaceUpdateUsers(const WLAN_AIR_USER_LIST_S *sample);
 void WLAN_AirInterfaceUpdateOneUser(uint32_t i, const WLAN_AIR_USER_S *user);
-/* Stores a new user in the lowest free slot at or above `from` (every slot
- * below it is known to be in use); answers the slot the next search may start
- * at. */
-uint32_t WLAN_AirInterfaceAddUser(const WLAN_AIR_USER_S *user, uint32_t from);
+/* Stores a new user in the lowest free slot; a full table stores nothing. */
+void WLAN_AirInterfaceAddUser(const WLAN_AIR_USER_S *user);
 void WLAN_AirInterfaceUserIdentify(uint32_t i);
 
 /* The record file and its archive. */

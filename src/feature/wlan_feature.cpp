@@ -4,8 +4,7 @@
 #define WLAN_UNIT_NAME "wlan_feature"
 #include "qz_wlan_feature.h"
 
-#include <atomic>
-
+#include "wlan_answer_cache.h"
 #include "wlan_feature_internal.h"
 #include "wlan_internal.h"
 
@@ -13,39 +12,21 @@ namespace {
 
 constexpr int32_t kFtSupported = 1;
 
-// Cache words are read on every thread and rewritten on the event thread;
-// relaxed atomics keep that race-free while a hit stays one plain load.
-using FtCache = std::atomic<int32_t>;
-static_assert(FtCache::is_always_lock_free, "a cache word must be a plain 32-bit word");
+using FtCache = WlanAnswerWord;
 
-// The miss path, kept out of line so that every accessor's hit path is a
-// load, a comparison and a return.
-[[gnu::noinline]] uint32_t FtAsk(FtCache &cache, const char *name, uint32_t refresh)
+// A refresh puts the word back to unasked first, so that a reader meanwhile
+// asks the platform itself instead of taking the old answer.
+[[gnu::noinline]] uint32_t FtRefresh(FtCache &cache, const char *name)
 {
-    if (refresh != 0) {
-        cache.store(WLAN_FT_NOT_ASKED, std::memory_order_relaxed);
-    }
+    cache.store(WLAN_NOT_ASKED, std::memory_order_relaxed);
     int32_t answer = QZ_Feature_IsSupportByFeatureName(name);
-    if (refresh != 0) {
-        cache.store(answer, std::memory_order_relaxed);
-    } else {
-        // A reader's answer can predate a refresh that ran meanwhile: it only
-        // fills a word still unasked, so the refresh's newer answer is kept.
-        int32_t unasked = WLAN_FT_NOT_ASKED;
-        (void)cache.compare_exchange_strong(unasked, answer, std::memory_order_relaxed);
-    }
+    cache.store(answer, std::memory_order_relaxed);
     return answer == kFtSupported ? 1u : 0u;
 }
 
 [[gnu::always_inline]] inline uint32_t FtAnswer(FtCache &cache, const char *name, uint32_t refresh)
 {
-    if (refresh == 0) {
-        int32_t cached = cache.load(std::memory_order_relaxed);
-        if (cached != WLAN_FT_NOT_ASKED) {
-            return cached == kFtSupported ? 1u : 0u;
-        }
-    }
-    return FtAsk(cache, name, refresh);
+    return refresh == 0 ? WLAN_FeatureOnce(cache, name) : FtRefresh(cache, name);
 }
 
 // The event centre hands over the event's data; for this event it is the
@@ -63,7 +44,7 @@ uint32_t FtOnRefreshEvent(const void *data, uint32_t len)
 #define WLAN_FT_FEATURE(name)                                        \
     namespace {                                                      \
     constexpr char kFtName_##name[] = #name;                         \
-    constinit FtCache g_iFtCache_##name{WLAN_FT_NOT_ASKED};          \
+    constinit FtCache g_iFtCache_##name{WLAN_NOT_ASKED};             \
     }                                                                \
     uint32_t WLAN_FT_##name(uint32_t refresh)                        \
     {                                                                \
@@ -109,7 +90,7 @@ uint32_t WLAN_FT_Init(void)
 
 void WLAN_FT_ResetCaches(void)
 {
-#define WLAN_FT_FEATURE(name) g_iFtCache_##name.store(WLAN_FT_NOT_ASKED, std::memory_order_relaxed);
+#define WLAN_FT_FEATURE(name) g_iFtCache_##name.store(WLAN_NOT_ASKED, std::memory_order_relaxed);
 #define WLAN_FT_FEATURE_NO_ROW(name) WLAN_FT_FEATURE(name)
 #include "qz_wlan_feature.def"
 }

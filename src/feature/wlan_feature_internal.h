@@ -4,9 +4,6 @@
 
 #include <stdint.h>
 
-// The cache value of a feature the platform has not been asked about.
-#define WLAN_FT_NOT_ASKED (-1)
-
 // Puts every accessor's cache back to "not asked", as at load time, so that a
 // test program can start each case from a freshly loaded library.
 void WLAN_FT_ResetCaches(void);

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "wlan_internal.h"
+#include "wlan_line_format.h"
 
 static_assert(offsetof(WLAN_LOG_TBL_S, uiWritePos) == WLAN_LOG_RING_SIZE, "ring layout");
 
@@ -43,13 +44,6 @@ void ClearRingLocked(WLAN_LOG_TBL_S *ring)
 {
     (void)memset_s(ring->acLog, sizeof(ring->acLog), 0, sizeof(ring->acLog));
     ring->uiWritePos = 0;
-}
-
-// Formats behind a prefix of `used` bytes in a buffer of `size` bytes. The
-// message length, or the formatter's non-positive result.
-int FormatBehind(char *buf, uint32_t size, uint32_t used, const char *fmt, va_list ap)
-{
-    return vsnprintf_s(buf + used, size - used, size - used, fmt, ap);
 }
 
 }  // namespace
@@ -117,15 +111,16 @@ void WLAN_LOG_SaveWlanLog(WLAN_LOG_TBL_S *ring, const char *fmt, ...)
     char record[WLAN_LOG_RECORD_SIZE];
     memset(record, 0, sizeof(record));
     uint32_t prefix = QZ_WLAN_GetTimeBuf(record, sizeof(record));
+    bool fits = false;
     va_list ap;
     va_start(ap, fmt);
-    int msg = FormatBehind(record, sizeof(record), prefix, fmt, ap);
+    int msg = WLAN_FormatBehind(record, sizeof(record), prefix, &fits, fmt, ap);
     va_end(ap);
     if (msg <= 0) {
         WLAN_LAST_WORD(1, msg, prefix);
         return;
     }
-    if (static_cast<uint32_t>(msg) > WLAN_LOG_RECORD_SIZE - 1 - prefix) {
+    if (!fits) {
         return;  // does not fit: dropped whole, never cut
     }
     QZ_WLAN_CpLog(ring, record, prefix + static_cast<uint32_t>(msg));
@@ -196,6 +191,7 @@ uint32_t WLAN_CMD_ClearLogInner(WLAN_LOG_TBL_S *ring, const char *closing)
 
 WLAN_RING_HANDLER(WLAN_CMD_Showlog, WLAN_CMD_ShowlogInner, g_stWlanLog, "wlancmd show log success!")
 WLAN_RING_HANDLER(WLAN_CMD_ShowAPLEDlog, WLAN_CMD_ShowlogInner, g_stApLEDLog, "wlancmd show apledlog success!")
+// "xlikerrlog" (sic): the closing text reads as released.
 WLAN_RING_HANDLER(WLAN_CMD_ShowZarvoErrlog, WLAN_CMD_ShowlogInner, g_stZarvoErrorLog,
                   "wlancmd show xlikerrlog success!")
 WLAN_RING_HANDLER(WLAN_CMD_ShowVitransLog, WLAN_CMD_ShowlogInner, g_vitransLog, "wlancmd show vitranslog success!")
@@ -245,15 +241,16 @@ void WLAN_DebugLog(uint32_t logClass, uint32_t subModule, const char *fmt, ...)
         WLAN_LAST_WORD(1, tagLen, subModule);
         return;
     }
+    bool fits = false;
     va_list ap;
     va_start(ap, fmt);
-    int msg = FormatBehind(line, sizeof(line), static_cast<uint32_t>(tagLen), fmt, ap);
+    int msg = WLAN_FormatBehind(line, sizeof(line), static_cast<uint32_t>(tagLen), &fits, fmt, ap);
     va_end(ap);
     if (msg <= 0) {
         WLAN_LAST_WORD(1, msg, subModule);
         return;
     }
-    if (static_cast<uint32_t>(msg) > kDebugLineLen - 1 - static_cast<uint32_t>(tagLen)) {
+    if (!fits) {
         return;  // does not fit: dropped whole
     }
     line[kDebugLineLen - 1] = '\0';

@@ -5,10 +5,10 @@
 
 #include <atomic>
 
-#include "wlan_log_line.h"
 #include "qz_wlan_log.h"
 #include "qz_wlan_roam_topo.h"
 #include "wlan_internal.h"
+#include "wlan_line_format.h"
 
 uint8_t g_ownAPInst;
 
@@ -90,20 +90,6 @@ __attribute__((noinline)) int FormatHead(char *line, uint32_t size, const char *
 
 }  // namespace
 
-int WLAN_LOG_FormatBehind(char *line, uint32_t size, uint32_t used, bool *fits, const char *fmt, va_list ap)
-{
-    *fits = false;
-    if (used >= size) {
-        return -1;
-    }
-    uint32_t space = size - used;
-    int ret = vsnprintf_s(line + used, space, space, fmt, ap);
-    // The formatter answers the full length when the message is cut, so only
-    // a length below the space means the whole message and its NUL are there.
-    *fits = ret >= 0 && static_cast<uint32_t>(ret) < space;
-    return ret;
-}
-
 void WLAN_SetOwnAPInst(uint32_t apInst)
 {
     // A single byte read by any thread building a line: relaxed atomic access
@@ -115,6 +101,7 @@ void WLAN_AppendRoamTime(char *dest, uint32_t size)
 {
     struct tm tm;
     memset(&tm, 0, sizeof(tm));
+    // Apart from the ring's and topology's stamps: only here is an unreadable clock reported.
     uint32_t ret = QZ_TIMER_GetConfigDSTTime(&tm);
     if (ret != 0) {
         WLAN_LAST_WORD(ret, 0, 0);
@@ -164,7 +151,7 @@ void WLAN_RecordRoamLog(const char *mac, uint32_t band, uint32_t action, const c
     bool fits = false;
     va_list ap;
     va_start(ap, fmt);
-    int msg = WLAN_LOG_FormatBehind(line, sizeof(line), static_cast<uint32_t>(head), &fits, fmt, ap);
+    int msg = WLAN_FormatBehind(line, sizeof(line), static_cast<uint32_t>(head), &fits, fmt, ap);
     va_end(ap);
     if (msg <= 0) {
         WLAN_LAST_WORD(1, msg, action);

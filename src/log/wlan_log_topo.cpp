@@ -9,6 +9,7 @@
 #include "wlan_log_line.h"
 #include "qz_wlan_roam_topo.h"
 #include "wlan_internal.h"
+#include "wlan_line_format.h"
 
 uint32_t g_uiTopoFileIndex = 1;
 
@@ -22,7 +23,8 @@ namespace {
 // and starve the holder for good. So waiters block in a platform mutex (the
 // library may not call pthread itself), which the first caller creates; the
 // atomic word only orders that one creation, and the rare callers that meet
-// it half done sleep instead of spinning.
+// it half done sleep instead of spinning. (Unlike the configuration word's
+// first read, a caller here cannot go on without what the first one makes.)
 enum : uint32_t { kLockUnset, kLockCreating, kLockReady };
 constinit std::atomic<uint32_t> g_uiTopoLockState{kLockUnset};
 constinit QZ_OS_MUTEX_S g_stTopoMutex = {};
@@ -176,6 +178,7 @@ void WLAN_CMD_AppendTimeFormat(char *dest, uint32_t size, uint32_t *len)
     }
     struct tm tm;
     memset(&tm, 0, sizeof(tm));
+    // Apart from the roam stamp's code: an unreadable clock is not reported here.
     if (QZ_TIMER_GetConfigDSTTime(&tm) != 0) {
         return;  // the line goes out without its stamp
     }
@@ -211,7 +214,7 @@ void WLAN_TOPO_DebugLog(const char *fmt, ...)
     bool fits = false;
     va_list ap;
     va_start(ap, fmt);
-    int msg = WLAN_LOG_FormatBehind(line, sizeof(line), used, &fits, fmt, ap);
+    int msg = WLAN_FormatBehind(line, sizeof(line), used, &fits, fmt, ap);
     va_end(ap);
     // An empty, failed or overlong message writes nothing, not even the stamp;
     // the file is still opened, so it exists afterwards.

@@ -7,6 +7,7 @@
 #include "qz_wlan_feature.h"
 #include "qz_wlan_log.h"
 #include "qz_wlan_query.h"
+#include "wlan_answer_cache.h"
 #include "wlan_internal.h"
 #include "wlan_query_internal.h"
 
@@ -21,14 +22,15 @@ constexpr char kFeatureStartWithNoChip[] = "FT_WLAN_START_WITH_NO_CHIP";
 
 // The configuration word is cached once it reads back non-empty. The first
 // caller to find it empty fills it in place; callers meanwhile read their own
-// copy, so nobody waits and nobody reads a half-written word.
+// copy, so nobody waits and nobody reads a half-written word. (The topology
+// lock's first creation looks alike but its callers must wait for the lock.)
 enum CfgWordState : uint32_t { kCfgEmpty, kCfgFilling, kCfgFilled };
 constinit char g_acCfgWordCache[QZ_DM_WORD_LEN] = {};
 constinit std::atomic<uint32_t> g_uiCfgWordState{kCfgEmpty};
 
-constinit std::atomic<int32_t> g_iStartWithNoChipCache{WLAN_QUERY_NOT_ASKED};
-constinit std::atomic<int32_t> g_iDefault5gInstCache{WLAN_QUERY_NOT_ASKED};
-constinit std::atomic<int32_t> g_iMultilinkCache{WLAN_QUERY_NOT_ASKED};
+constinit WlanAnswerWord g_iStartWithNoChipCache{WLAN_NOT_ASKED};
+constinit WlanAnswerWord g_iDefault5gInstCache{WLAN_NOT_ASKED};
+constinit WlanAnswerWord g_iMultilinkCache{WLAN_NOT_ASKED};
 constinit std::atomic<uint32_t> g_uiFitApMode{0};
 
 // A text attribute into a cleared buffer; a failed read leaves it empty.
@@ -200,17 +202,15 @@ uint32_t WLAN_BponGatewayStartWithNoChip(void)
 {
     // Its own cache, apart from the accessor's: the feature event does not
     // reach it.
-    if (g_iStartWithNoChipCache.load(std::memory_order_relaxed) == WLAN_QUERY_NOT_ASKED) {
-        g_iStartWithNoChipCache.store(QZ_Feature_IsSupportByFeatureName(kFeatureStartWithNoChip),
-                                      std::memory_order_relaxed);
-    }
-    return g_iStartWithNoChipCache.load(std::memory_order_relaxed) == 1 ? 1u : 0u;
+    return WLAN_FeatureOnce(g_iStartWithNoChipCache, kFeatureStartWithNoChip);
 }
 
+// Not an ask-once word: the cached value is computed, 9 replaces it on a
+// 16-SSID product, and the cache itself is returned.
 uint32_t WLAN_DM_GetDefault5gInst(void)
 {
     int32_t cached = g_iDefault5gInstCache.load(std::memory_order_relaxed);
-    if (cached != WLAN_QUERY_NOT_ASKED) {
+    if (cached != WLAN_NOT_ASKED) {
         return static_cast<uint32_t>(cached);
     }
     // An answer of -1 leaves the cache unfilled, so the next call asks again.
@@ -223,10 +223,12 @@ uint32_t WLAN_DM_GetDefault5gInst(void)
     return static_cast<uint32_t>(inst);
 }
 
+// Not an ask-once word: the accessor's answer is cached as 0 or 1, and any
+// non-zero word reads as yes.
 uint32_t WLAN_DM_IsSupportMultilink(void)
 {
     int32_t cached = g_iMultilinkCache.load(std::memory_order_relaxed);
-    if (cached == WLAN_QUERY_NOT_ASKED) {
+    if (cached == WLAN_NOT_ASKED) {
         cached = WLAN_FT_FT_WLAN_MULTILINK(0) != 0 ? 1 : 0;
         g_iMultilinkCache.store(cached, std::memory_order_relaxed);
     }
@@ -248,8 +250,8 @@ void WLAN_DM_ResetCaches(void)
 {
     memset(g_acCfgWordCache, 0, sizeof(g_acCfgWordCache));
     g_uiCfgWordState.store(kCfgEmpty, std::memory_order_relaxed);
-    g_iStartWithNoChipCache.store(WLAN_QUERY_NOT_ASKED, std::memory_order_relaxed);
-    g_iDefault5gInstCache.store(WLAN_QUERY_NOT_ASKED, std::memory_order_relaxed);
-    g_iMultilinkCache.store(WLAN_QUERY_NOT_ASKED, std::memory_order_relaxed);
+    g_iStartWithNoChipCache.store(WLAN_NOT_ASKED, std::memory_order_relaxed);
+    g_iDefault5gInstCache.store(WLAN_NOT_ASKED, std::memory_order_relaxed);
+    g_iMultilinkCache.store(WLAN_NOT_ASKED, std::memory_order_relaxed);
     g_uiFitApMode.store(0, std::memory_order_relaxed);
 }

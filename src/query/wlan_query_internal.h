@@ -4,9 +4,6 @@
 
 #include <stdint.h>
 
-// Product answers are cached in signed words; this one means "not yet asked".
-#define WLAN_QUERY_NOT_ASKED (-1)
-
 // Put the cached product answers back to their load-time values, so that a
 // test program can start each case from a freshly loaded library.
 void WLAN_SPEC_ResetCache(void);

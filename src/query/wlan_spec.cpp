@@ -1,9 +1,8 @@
 // Radio index and type mapping: radio instances, radio indexes, SSID indexes
 // and radio type texts.
 #define WLAN_UNIT_NAME "wlan_spec"
-#include <atomic>
-
 #include "qz_wlan_query.h"
+#include "wlan_answer_cache.h"
 #include "wlan_internal.h"
 #include "wlan_query_internal.h"
 
@@ -20,7 +19,7 @@ constexpr char kRadioType5GHigh[] = "5G-2";
 
 // The feature service's raw answer, asked once for the process's life (the
 // feature event does not reach it).
-constinit std::atomic<int32_t> g_i5GHighCache{WLAN_QUERY_NOT_ASKED};
+constinit WlanAnswerWord g_i5GHighCache{WLAN_NOT_ASKED};
 
 // The type texts of this product, indexed by radio index; the constant table
 // itself is never changed.
@@ -95,10 +94,7 @@ uint32_t WLAN_GetDefIndex_BySSIDIndex(uint32_t ssidIndex)
 
 uint32_t WLAN_CheckSupport5GHigh(void)
 {
-    if (g_i5GHighCache.load(std::memory_order_relaxed) == WLAN_QUERY_NOT_ASKED) {
-        g_i5GHighCache.store(QZ_Feature_IsSupportByFeatureName(kFeature5GHigh), std::memory_order_relaxed);
-    }
-    return g_i5GHighCache.load(std::memory_order_relaxed) == 1 ? 1u : 0u;
+    return WLAN_FeatureOnce(g_i5GHighCache, kFeature5GHigh);
 }
 
 uint32_t WLAN_ConvertRadioInst(uint32_t radioInst)
@@ -163,5 +159,5 @@ uint32_t WLAN_CheckRadioTypeValid(const char *radioType)
 
 void WLAN_SPEC_ResetCache(void)
 {
-    g_i5GHighCache.store(WLAN_QUERY_NOT_ASKED, std::memory_order_relaxed);
+    g_i5GHighCache.store(WLAN_NOT_ASKED, std::memory_order_relaxed);
 }

@@ -243,6 +243,7 @@ uint32_t WLAN_CMD_ScnDebugAddFriend(uint32_t argc, char *argv[])
     if (ret == 1) {
         return 1;
     }
+    // Every answer but 1 leaves a last word, success (0) too: each friend added by hand is on record.
     WLAN_LAST_WORD(1, ret, index);
     return ret;
 }

@@ -31,6 +31,47 @@ bool IsShellWord(const char *path)
     return true;
 }
 
+enum class JsonWay { kAdd, kGet };
+
+// Adding and getting a member take the same steps: a missing item is refused,
+// the item's type picks the JSON call, and a failed call is reported with the
+// type. Only the calls differ, and how a type other than the three is refused
+// (silently on add, reported on get). Adding only reads the item.
+uint32_t MoveJsonItem(JsonWay way, void *obj, WLAN_JSON_ITEM *item)
+{
+    if (item == nullptr) {
+        WLAN_LAST_WORD(1, 0, 0);
+        return 1;
+    }
+    bool get = way == JsonWay::kGet;
+    uint32_t ret;
+    switch (item->uiType) {
+        case WLAN_JSON_TYPE_INT:
+            if (!get && item->pValue == nullptr) {
+                WLAN_LAST_WORD(1, item->uiType, 0);
+                return 1;
+            }
+            ret = get ? JSON_ObjGetValueInt(obj, item->pcKey, static_cast<int32_t *>(item->pValue))
+                      : JSON_ObjAddKeyValueInt(obj, item->pcKey, *static_cast<const int32_t *>(item->pValue));
+            break;
+        case WLAN_JSON_TYPE_STRING:
+            ret = get ? JSON_ObjGetValueString(obj, item->pcKey, static_cast<char *>(item->pValue), item->uiSize)
+                      : JSON_ObjAddKeyValueString(obj, item->pcKey, static_cast<const char *>(item->pValue));
+            break;
+        case WLAN_JSON_TYPE_OBJECT:
+            ret = get ? JSON_ObjGetValueObj(obj, item->pcKey, &item->pValue)
+                      : JSON_ObjAddKeyValue(obj, item->pcKey, item->pValue);
+            break;
+        default:
+            if (get) {
+                WLAN_LAST_WORD(1, item->uiType, 0);
+            }
+            return 1;
+    }
+    if (ret != 0) WLAN_LAST_WORD(ret, item->uiType, 0);
+    return ret;
+}
+
 }  // namespace
 
 void WLAN_GenerateLocalMac(const char *baseMac, char *dst, uint32_t size, uint32_t offset)
@@ -151,55 +192,12 @@ uint32_t QZ_OS_IsPrintableStr(const char *text)
 
 uint32_t WLAN_AddJsonItem(const WLAN_JSON_ITEM *item, void *obj)
 {
-    if (item == nullptr) {
-        WLAN_LAST_WORD(1, 0, 0);
-        return 1;
-    }
-    uint32_t ret;
-    switch (item->uiType) {
-        case WLAN_JSON_TYPE_INT:
-            if (item->pValue == nullptr) {
-                WLAN_LAST_WORD(1, item->uiType, 0);
-                return 1;
-            }
-            ret = JSON_ObjAddKeyValueInt(obj, item->pcKey, *static_cast<const int32_t *>(item->pValue));
-            break;
-        case WLAN_JSON_TYPE_STRING:
-            ret = JSON_ObjAddKeyValueString(obj, item->pcKey, static_cast<const char *>(item->pValue));
-            break;
-        case WLAN_JSON_TYPE_OBJECT:
-            ret = JSON_ObjAddKeyValue(obj, item->pcKey, item->pValue);
-            break;
-        default:
-            return 1;
-    }
-    if (ret != 0) WLAN_LAST_WORD(ret, item->uiType, 0);
-    return ret;
+    return MoveJsonItem(JsonWay::kAdd, obj, const_cast<WLAN_JSON_ITEM *>(item));
 }
 
 uint32_t WLAN_GetJsonItem(void *obj, WLAN_JSON_ITEM *item)
 {
-    if (item == nullptr) {
-        WLAN_LAST_WORD(1, 0, 0);
-        return 1;
-    }
-    uint32_t ret;
-    switch (item->uiType) {
-        case WLAN_JSON_TYPE_INT:
-            ret = JSON_ObjGetValueInt(obj, item->pcKey, static_cast<int32_t *>(item->pValue));
-            break;
-        case WLAN_JSON_TYPE_STRING:
-            ret = JSON_ObjGetValueString(obj, item->pcKey, static_cast<char *>(item->pValue), item->uiSize);
-            break;
-        case WLAN_JSON_TYPE_OBJECT:
-            ret = JSON_ObjGetValueObj(obj, item->pcKey, &item->pValue);
-            break;
-        default:
-            WLAN_LAST_WORD(1, item->uiType, 0);
-            return 1;
-    }
-    if (ret != 0) WLAN_LAST_WORD(ret, item->uiType, 0);
-    return ret;
+    return MoveJsonItem(JsonWay::kGet, obj, item);
 }
 
 uint32_t WLAN_EncodeParaInValid(const char *in, const char *out, uint32_t size)
