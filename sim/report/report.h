@@ -78,7 +78,7 @@ struct CommandText {
 struct Report {
     std::string input;
     std::vector<std::string> manifestInfo, manifestMissing, manifestFailed;
-    std::vector<AirRecord> air;  // archive and record file, in time order
+    std::vector<AirRecord> air;       // archive and record file, in time order
     std::vector<size_t> cycleStarts;  // index into air of each cycle's first record
     std::vector<AirStation> stations;
     std::vector<RoamEvent> roam;  // time order

@@ -88,8 +88,7 @@ bool ReadArchive(archive *a, const std::string &label, Members &members, std::ve
     }
 }
 
-bool ReadFolder(const std::filesystem::path &root, Members &members, std::vector<Problem> &problems,
-                std::string &error)
+bool ReadFolder(const std::filesystem::path &root, Members &members, std::vector<Problem> &problems, std::string &error)
 {
     std::error_code ec;
     std::filesystem::recursive_directory_iterator it(root, ec), end;

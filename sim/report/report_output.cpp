@@ -153,8 +153,7 @@ json ChartData(const Report &r)
     for (size_t c = 0; c < nCycles; ++c) {
         size_t from = r.cycleStarts[c];
         size_t to = c + 1 < nCycles ? r.cycleStarts[c + 1] : r.air.size();
-        int64_t x = timed ? (r.air[from].order != INT64_MIN ? r.air[from].order : firstKnown)
-                          : static_cast<int64_t>(c);
+        int64_t x = timed ? (r.air[from].order != INT64_MIN ? r.air[from].order : firstKnown) : static_cast<int64_t>(c);
         for (size_t i = from; i < to; ++i) recordX[i] = x;
         if (c % stride == 0) {
             // A thinned point carries the most anchors of the cycles it stands for.

@@ -9,8 +9,7 @@
 namespace qz_report {
 namespace {
 
-constexpr std::string_view kRecordHeader =
-    "MAC               STAID  TIME                 RSSI Tx/RxRate     PowerSave";
+constexpr std::string_view kRecordHeader = "MAC               STAID  TIME                 RSSI Tx/RxRate     PowerSave";
 // A record line is at most 99 bytes; a wider one is not a record line.
 constexpr size_t kMaxRecordLine = 99;
 constexpr size_t kExcerpt = 60;
@@ -37,7 +36,10 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+bool StartsWith(std::string_view s, std::string_view p)
+{
+    return s.substr(0, p.size()) == p;
+}
 
 // Control bytes other than tab mean the line is not text.
 bool IsText(std::string_view s)
@@ -89,8 +91,7 @@ int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d)
 // "YYYY-MM-DD hh:mm:ss" at the start of `s`.
 int64_t ParseStamp(std::string_view s)
 {
-    if (s.size() < 19 || s[4] != '-' || s[7] != '-' || s[10] != ' ' || s[13] != ':' || s[16] != ':')
-        return kNoTime;
+    if (s.size() < 19 || s[4] != '-' || s[7] != '-' || s[10] != ' ' || s[13] != ':' || s[16] != ':') return kNoTime;
     uint64_t y, mo, d, h, mi, se;
     if (!Digits(s.substr(0, 4), 4, y) || !Digits(s.substr(5, 2), 2, mo) || !Digits(s.substr(8, 2), 2, d) ||
         !Digits(s.substr(11, 2), 2, h) || !Digits(s.substr(14, 2), 2, mi) || !Digits(s.substr(17, 2), 2, se))
@@ -196,7 +197,8 @@ std::string CommandName(const std::string &path)
 bool IsFraming(std::string_view line)
 {
     std::string_view t = Trim(line);
-    return t.empty() || StartsWith(t, "wlancmd") || StartsWith(t, "[Usage]") || StartsWith(t, "Can't find this command");
+    return t.empty() || StartsWith(t, "wlancmd") || StartsWith(t, "[Usage]") ||
+           StartsWith(t, "Can't find this command");
 }
 
 // "\r\n[%s:%06u]": the time text is the platform's; the microseconds close it.
@@ -284,7 +286,10 @@ void ParseCheckNode(const std::string &file, const std::string &text, Report &re
 
 }  // namespace
 
-int64_t ParseTime(const std::string &text) { return text.size() == 19 ? ParseStamp(text) : kNoTime; }
+int64_t ParseTime(const std::string &text)
+{
+    return text.size() == 19 ? ParseStamp(text) : kNoTime;
+}
 
 void ParseManifest(const std::string &text, Report &report)
 {
@@ -350,8 +355,8 @@ void ParseRoamLog(const std::string &file, const std::string &text, Report &repo
         size_t apEnd = bandEnd == std::string_view::npos ? bandEnd : rest.find("][", bandEnd + 5);
         size_t actEnd = apEnd == std::string_view::npos ? apEnd : rest.find("] ", apEnd + 2);
         uint64_t ap = 0;
-        ok = ok && actEnd != std::string_view::npos &&
-             Digits(rest.substr(bandEnd + 5, apEnd - bandEnd - 5), 3, ap) && ap <= 255;
+        ok = ok && actEnd != std::string_view::npos && Digits(rest.substr(bandEnd + 5, apEnd - bandEnd - 5), 3, ap) &&
+             ap <= 255;
         if (!ok) {
             AddProblem(report, file, n, "unparsable roam line: " + Excerpt(line));
             return;
