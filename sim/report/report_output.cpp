@@ -188,36 +188,64 @@ json ChartData(const Report &r)
     return {{"timed", timed}, {"cyclePoints", std::move(cycles)}, {"cycleStride", stride}, {"stations", stations}};
 }
 
+// A JSON string; plain text (most of it) is written as it is, the rest goes
+// through the library's escaping.
+void AppendString(std::string &out, const std::string &s)
+{
+    bool plain = std::all_of(s.begin(), s.end(), [](char c) {
+        unsigned char u = static_cast<unsigned char>(c);
+        return u >= 0x20 && u < 0x7f && c != '"' && c != '\\';
+    });
+    if (plain)
+        out += '"' + s + '"';
+    else
+        out += Dump(json(s));
+}
+
+// The record lines are written by hand: through the library's objects they
+// would take most of the run time of a full snapshot.
+std::string RecordLines(const Report &r)
+{
+    std::string out = "[";
+    out.reserve(r.air.size() * 180);
+    for (const AirRecord &a : r.air) {
+        if (out.size() > 1) out += ',';
+        out += "{\"file\":";
+        AppendString(out, RecordFile(a));
+        out += ",\"line\":" + std::to_string(a.line) + ",\"mac\":";
+        AppendString(out, a.mac);
+        out += ",\"powerSave\":";
+        out += a.powerSave ? "true" : "false";
+        out += ",\"rssi\":" + std::to_string(a.rssi) + ",\"rxRate\":" + std::to_string(a.rxRate) +
+               ",\"staId\":" + std::to_string(a.staId) + ",\"time\":";
+        AppendString(out, a.time);
+        out += ",\"txRate\":" + std::to_string(a.txRate) + "}";
+    }
+    return out + "]";
+}
+
 }  // namespace
 
 std::string BuildJson(const Report &r)
 {
-    json lines = json::array();
-    for (const AirRecord &a : r.air)
-        lines.push_back({{"mac", a.mac},
-                         {"staId", a.staId},
-                         {"time", a.time},
-                         {"rssi", a.rssi},
-                         {"txRate", a.txRate},
-                         {"rxRate", a.rxRate},
-                         {"powerSave", a.powerSave},
-                         {"file", RecordFile(a)},
-                         {"line", a.line}});
     json j = {
         {"input", r.input},
         {"manifest", Manifest(r)},
         {"air",
-         {{"records", r.air.size()},
-          {"cycles", r.cycleStarts.size()},
-          {"stations", Stations(r)},
-          {"lines", std::move(lines)}}},
+         {{"records", r.air.size()}, {"cycles", r.cycleStarts.size()}, {"stations", Stations(r)}, {"lines", nullptr}}},
         {"roam", {{"events", RoamEvents(r, SIZE_MAX)}}},
         {"topology", {{"files", TopoFiles(r)}}},
         {"rings", {{"records", Rings(r, SIZE_MAX)}}},
         {"nodes", {{"checked", r.haveCheckNode}, {"warnings", Nodes(r)}}},
         {"problems", Problems(r)},
     };
-    return Dump(j) + "\n";
+    // Keys are sorted: "air" comes first and "lines" follows its "cycles"
+    // number, so the first such text is the placeholder and no string's.
+    std::string text = Dump(j);
+    const std::string mark = "\"lines\":null";
+    size_t at = text.find(mark);
+    text.replace(at, mark.size(), "\"lines\":" + RecordLines(r));
+    return text + "\n";
 }
 
 bool BuildPage(const Report &r, const std::string &chartJsPath, std::string &page, std::string &error)
@@ -281,7 +309,11 @@ bool BuildPage(const Report &r, const std::string &chartJsPath, std::string &pag
     page.append(head, 0, d);
     page += safe;
     page.append(head, d + dataMark.size(), c - d - dataMark.size());
-    page += chartJs.str();
+    // The library's text must not end its script element early.
+    std::string script = chartJs.str();
+    for (size_t at = script.find("</script"); at != std::string::npos; at = script.find("</script", at))
+        script.replace(at, 2, "<\\/");
+    page += script;
     page.append(head, c + chartMark.size(), std::string::npos);
     return true;
 }

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Lays out a snapshot folder (and its tar.gz) from a served simulated gateway:
 the mesh demo's APs and relations with the air-interface demo's stations, so
-every section of a report has data. Usage: make_snapshot.py BIN_DIR SOURCE_DIR OUT_DIR"""
+every section of a report has data. Usage: make_snapshot.py BIN_DIR SOURCE_DIR OUT_DIR [--full]
+With --full the record file and its archive hold 50000 record lines each, as
+on a gateway that has packed once and filled its file again (for timing)."""
+import datetime
 import json
 import os
 import shutil
@@ -70,9 +73,31 @@ for rel in ("var/wifi_airInterface", "proc/wifilog/debug/2G") + tuple(
         shutil.copy(src, os.path.join(snap, rel))
     elif rel.startswith("var/zarvo/topodebug.1.") or not rel.startswith("var/zarvo"):
         manifest.append("missing: " + rel)
+
+
+def fill(path, start):
+    """The host's cycles again and again, one time text per cycle, to 50000 lines."""
+    lines = open(path, newline="").read().split("\r\n")
+    head, records = lines[0], [l for l in lines[1:] if l]
+    out, t = [], start
+    while len(out) < 50000:
+        cycle = t.strftime("%Y-%m-%d %H:%M:%S")
+        for r in [r for r in records if r[25:44] == records[0][25:44]]:
+            if len(out) < 50000:
+                out.append(r[:25] + cycle + r[44:])
+        t += datetime.timedelta(seconds=3)
+    with open(path, "w", newline="") as f:
+        f.write(head + "\r\n" + "".join(l + "\r\n" for l in out))
+
+
+record = os.path.join(root, "var/wifi_airInterface")
+if "--full" in sys.argv:
+    fill(record, datetime.datetime(2026, 2, 26, 8, 0, 0))
 # The record archive as packing leaves it: the file's header and lines under var/.
 with tarfile.open(os.path.join(snap, "var/wifi_airInterface.tar.gz"), "w:gz") as t:
-    t.add(os.path.join(root, "var/wifi_airInterface"), arcname="var/wifi_airInterface")
+    t.add(record, arcname="var/wifi_airInterface")
+if "--full" in sys.argv:
+    fill(os.path.join(snap, "var/wifi_airInterface"), datetime.datetime(2026, 2, 28, 8, 0, 0))
 with open(os.path.join(snap, "manifest.txt"), "w") as f:
     f.write("\n".join(manifest) + "\n")
 with tarfile.open(os.path.join(out, "snapshot.tar.gz"), "w:gz") as t:
