@@ -1,6 +1,7 @@
 // wlan_report [-o REPORT.html] [--json DATA.json] INPUT
 // Exit status: 0 report written without problems, 3 written with problems,
 // 1 usage error, unreadable input or an input with none of the known files.
+#include "qz_wlan_version.h"
 #include "report.h"
 
 #include <cerrno>
@@ -26,6 +27,7 @@ void Usage(FILE *to)
         "  INPUT         a snapshot archive made by wlan_snapshot, or a folder laid out like one\n"
         "  -o FILE       the HTML page (default report.html)\n"
         "  --json FILE   also write the data as JSON\n"
+        "  --help, --version\n"
         "exit status: 0 no problems, 3 written with problems, 1 error\n",
         to);
 }
@@ -51,6 +53,9 @@ int main(int argc, char **argv)
         std::string a = argv[i];
         if ((a == "-o" || a == "--json") && i + 1 < argc) {
             (a == "-o" ? html : json) = argv[++i];
+        } else if (a == "--version") {
+            std::puts("wlan_report " QZ_WLAN_BASE_VERSION_STRING);
+            return kExitClean;
         } else if (a == "-h" || a == "--help") {
             Usage(stdout);
             return kExitClean;

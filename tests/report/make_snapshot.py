@@ -45,11 +45,13 @@ try:
             sys.exit("wlan_host did not start")
         time.sleep(0.1)
     wlancmd(".cycles", "30")
-    for ssid in ("9", "1", "10"):
+    # Roams between the bands, with the link rate and signal that go with them.
+    for ssid, rate, rssi in (("9", "1201", "-48"), ("1", "433", "-63"), ("10", "866", "-55")):
         wlancmd(".station", "set", "a0:b1:c2:d3:e4:f5", "ssid", ssid)
-        wlancmd(".station", "set", "a0:b1:c2:d3:e4:f5", "rssi", "-5" + ssid)
+        wlancmd(".station", "set", "a0:b1:c2:d3:e4:f5", "txRate", rate)
+        wlancmd(".station", "set", "a0:b1:c2:d3:e4:f5", "rssi", rssi)
+        wlancmd(".station", "set", "3c:5a:b4:01:02:03", "powerSave", "1" if ssid == "1" else "0")
         wlancmd(".cycles", "7")
-    wlancmd(".station", "set", "f4:8c:50:10:20:30", "powerSave", "0")
     wlancmd(".cycles", "10")
     wlancmd(".log", "apled", "3", "led")
     os.makedirs(os.path.join(snap, "cmd"))
