@@ -18,7 +18,10 @@ TEST_F(AirTest, StartUpFailureFreesEverythingAndPassesTheCodeOn)
     for (const auto &[allocNth, call, expected] : cases) {
         SCOPED_TRACE(expected);
         ForgetState();
-        *call ? qzsim::FailCall(call, expected) : qzsim::FailAlloc(allocNth);
+        if (*call)
+            ASSERT_TRUE(qzsim::FailCall(call, expected));
+        else
+            qzsim::FailAlloc(allocNth);
         EXPECT_EQ(WLAN_InitAirInterface(), expected);
         EXPECT_TRUE(g_pstAirUserTable == nullptr && g_pstAirUserSample == nullptr && g_airInterfaceTimer == 0);
         EXPECT_EQ(qzsim::LiveBlocks(), 0u);
