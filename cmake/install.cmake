@@ -5,9 +5,17 @@
 #            converter, man pages
 #   field    wlan_snapshot, the gateway's snapshot script (tools/), and its
 #            man page: architecture-independent
-# Paths follow GNUInstallDirs (lib/<multiarch> under /usr on Debian). Nothing
-# installed carries a RUNPATH: the dynamic loader finds the libraries.
+# Paths follow GNUInstallDirs (lib/<multiarch> under /usr on Debian).
 include(CMakePackageConfigHelpers)
+
+# An install under /usr (the Debian packages) is found by the dynamic loader.
+# Anywhere else the programs and libraries find the libraries beside them,
+# relative to where they are, so the tree may be moved or installed with
+# `cmake --install --prefix P` to any P after configuring.
+if(NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  set_target_properties(qz_wlan_base qz_platform_sim wlan_host wlancmd
+                        PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+endif()
 
 set(QZ_PKG_NAME qz_wlan_base)
 set(QZ_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/${QZ_PKG_NAME})
@@ -63,9 +71,7 @@ qz_install_pkgconfig(qz_wlan_base_sim sim)
 # The converter is loaded by path, never linked: a private folder, no SONAME link.
 install(TARGETS qz_iconv_shim LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/${QZ_SIM_PRIVATE_LIBDIR} COMPONENT sim
         NAMELINK_SKIP)
-if(TARGET wlan_host)
-  install(TARGETS wlan_host wlancmd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT sim)
-endif()
+install(TARGETS wlan_host wlancmd RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT sim)
 file(GLOB QZ_PROFILES ${PROJECT_SOURCE_DIR}/profiles/*.json)
 install(FILES ${QZ_PROFILES} DESTINATION ${QZ_INSTALL_SIM_DATADIR}/profiles COMPONENT sim)
 

@@ -49,8 +49,9 @@ if(CMAKE_CROSSCOMPILING)
   set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE armhf)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${QZ_ARMHF_SYSROOT}/lib)
   set(CPACK_READELF_EXECUTABLE ${CMAKE_READELF})
-  set(CPACK_OBJDUMP_EXECUTABLE arm-linux-gnueabihf-objdump)
-  set(CPACK_STRIP_EXECUTABLE arm-linux-gnueabihf-strip)
+  # The target's binutils, found beside the cross compiler.
+  set(CPACK_OBJDUMP_EXECUTABLE ${CMAKE_OBJDUMP})
+  set(CPACK_STRIP_EXECUTABLE ${CMAKE_STRIP})
 endif()
 # The package's own libraries, for dpkg-shlibdeps to resolve each other.
 list(APPEND CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_LIBRARY_OUTPUT_DIRECTORY})

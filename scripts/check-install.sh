@@ -1,10 +1,11 @@
 #!/bin/sh
 # Checks the library as its users get it, never from the build tree:
-#  1. `cmake --install build --prefix P`: the consumer example built with
-#     find_package and with pkg-config, and run;
+#  1. `cmake --install build --prefix P`: the host started from P without
+#     LD_LIBRARY_PATH, the consumer example built with find_package and with
+#     pkg-config, and run;
 #  2. a DESTDIR install of each package build (the armhf one into a sysroot
-#     folder) holds exactly its packages' files, and the architecture-
-#     independent package is made once, by the amd64 build;
+#     folder) holds exactly its packages' files, none with a RUNPATH, and the
+#     architecture-independent package is made once, by the amd64 build;
 #  3. the amd64 packages unpacked: the consumer both ways, run;
 #  4. the armhf packages unpacked into a sysroot: the consumer cross-built both
 #     ways and run under qemu-arm;
@@ -40,10 +41,16 @@ step "1. cmake --install build --prefix"
 prefix=$tmp/prefix
 cmake --install build --prefix "$prefix" >/dev/null
 libdir=$prefix/$(sed -n 's/^CMAKE_INSTALL_LIBDIR:PATH=//p' build/CMakeCache.txt)
-for elf in "$prefix"/bin/* "$libdir"/*.so.*.* "$libdir"/qz-wlan-sim/*.so; do
-    readelf -h "$elf" >/dev/null 2>&1 || continue # a script (wlan_snapshot)
-    [ -z "$(readelf -d "$elf" | grep -E 'RPATH|RUNPATH')" ] || fail "installed $elf has a RUNPATH"
+# Off /usr the programs and libraries find the libraries relative to themselves.
+for elf in "$prefix"/bin/* "$libdir"/*.so.*.*; do
+    # Scripts (wlan_snapshot) and programs that need none of the project's libraries (wlan_report) need none.
+    readelf -d "$elf" 2>/dev/null | grep -q 'NEEDED.*libqz_' || continue
+    readelf -d "$elf" | grep -q "RUNPATH.*\[\$ORIGIN/\.\./${libdir#"$prefix"/}\]" || fail "installed $elf has no RUNPATH \$ORIGIN/../lib"
 done
+(cd "$tmp" && env -u LD_LIBRARY_PATH HOME="$tmp/prefix-home" XDG_STATE_HOME= "$prefix/bin/wlan_host" -c 'show log') \
+    >"$tmp/prefix-host.log" 2>&1 || { cat "$tmp/prefix-host.log"; fail "$prefix/bin/wlan_host -c 'show log' failed"; }
+grep -q 'wlancmd show log success!' "$tmp/prefix-host.log" || { cat "$tmp/prefix-host.log"; fail "no success line"; }
+echo "$prefix/bin/wlan_host: started without LD_LIBRARY_PATH"
 RUN="" PKG_CONFIG_PATH=$libdir/pkgconfig consumer prefix "$libdir" -DCMAKE_PREFIX_PATH="$prefix"
 # Same-major compatibility: version 1.0 is found, version 2 is not.
 mkdir -p "$tmp/version"
@@ -68,6 +75,10 @@ for build in build-pkg build-pkg-armhf; do
     [ $build = build-pkg ] || debs="$debs $arch_all"
     for deb in $debs; do dpkg-deb -c "$deb"; done | awk '$1 !~ /^d/ {print $6}' | sort >"$tmp/debs.list"
     diff -u "$tmp/destdir.list" "$tmp/debs.list" || fail "$build: the packages' files differ from the install rules'"
+    # Under /usr the loader finds the libraries: no RUNPATH (lintian's custom-library-search-path).
+    for elf in $(find "$tmp/destdir-$build" -type f -name '*.so*') $(find "$tmp/destdir-$build" -path '*/bin/*' -type f); do
+        [ -z "$(readelf -d "$elf" 2>/dev/null | grep -E 'RPATH|RUNPATH')" ] || fail "$build: $elf has a RUNPATH"
+    done
     echo "$build: $(wc -l <"$tmp/debs.list") files"
 done
 

@@ -10,7 +10,7 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 scratch=${1:-$(mktemp -d "${TMPDIR:-/tmp}/qz_faults.XXXXXX")}
 mkdir -p "$scratch/src"
 (cd "$source_dir" && git ls-files -z | xargs -0 cp --parents -t "$scratch/src")
-cmake -S "$scratch/src" -B "$scratch/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset default -S "$scratch/src" -B "$scratch/build" >/dev/null
 cmake --build "$scratch/build" -j "$(nproc)" >/dev/null
 
 # file|line|text on that line|its replacement|the fault

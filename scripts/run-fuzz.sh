@@ -11,8 +11,7 @@ seconds=${1:-10}
 [ $# -gt 0 ] && shift
 build=${QZ_FUZZ_BUILD_DIR:-build-fuzz}
 
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_TESTS=OFF \
-    -DQZ_BUILD_FUZZ=ON -DQZ_SANITIZE=address,undefined >/dev/null
+cmake --preset fuzz -B "$build" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target fuzz_all >/dev/null
 
 targets=${*:-$(ls fuzz/*.cpp | xargs -n1 basename | sed 's/\.cpp$//' | grep -v '^fuzz_support$')}
