@@ -38,17 +38,21 @@ static char g_root[] = "/tmp/qz_c_service.XXXXXX";
 
 /* Sends one command line the way the CLI front end does: a message record
  * with the words in their fixed slots. Answers the console text. */
-static const char *Dispatch(const char *const words[], uint32_t count)
+static const char *Dispatch(const char *line)
 {
     static unsigned char msg[WLAN_CLI_MSG_SIZE];
-    uint32_t type = WLAN_CLI_MSG_TYPE_WLANCMD;
-    uint32_t i;
+    char words[128];
+    char *word;
+    uint32_t type = WLAN_CLI_MSG_TYPE_WLANCMD, count = 0;
     memset(msg, 0, sizeof(msg));
+    strncpy(words, line, sizeof(words) - 1);
+    words[sizeof(words) - 1] = '\0';
+    for (word = strtok(words, " "); word != NULL && count < WLAN_DBG_KEYWORD_SLOTS; word = strtok(NULL, " ")) {
+        strncpy((char *)msg + WLAN_CLI_MSG_WORDS_OFFSET + count++ * WLAN_DBG_KEYWORD_LEN, word,
+                WLAN_DBG_KEYWORD_LEN - 1);
+    }
     memcpy(msg + WLAN_CLI_MSG_TYPE_OFFSET, &type, sizeof(type));
     memcpy(msg + WLAN_CLI_MSG_COUNT_OFFSET, &count, sizeof(count));
-    for (i = 0; i < count; i++) {
-        strncpy((char *)msg + WLAN_CLI_MSG_WORDS_OFFSET + i * WLAN_DBG_KEYWORD_LEN, words[i], WLAN_DBG_KEYWORD_LEN - 1);
-    }
     (void)QZSIM_TakeConsole(NULL, 0);
     CHECK(WLAN_CliMsgProc(msg, 0, 0, 0) == 0);
     (void)QZSIM_TakeConsole(g_console, sizeof(g_console));
@@ -72,20 +76,16 @@ static void StartUp(void)
 
 static void CommandLine(void)
 {
-    static const char *const help[] = {"?"};
-    static const char *const unknown[] = {"show", "nothing"};
-    static const char *const clear[] = {"clear", "log"};
-    CHECK(strstr(Dispatch(help, 1), "wlancmd show topo: get topo info.\r\n") != NULL);
-    CHECK(strcmp(Dispatch(unknown, 2), "Can't find this command.\r\n\r\n") == 0);
-    CHECK(strcmp(Dispatch(clear, 2), "\r\nwlancmd clear log success\r\n") == 0);
+    CHECK(strstr(Dispatch("?"), "wlancmd show topo: get topo info.\r\n") != NULL);
+    CHECK(strcmp(Dispatch("show nothing"), "Can't find this command.\r\n\r\n") == 0);
+    CHECK(strcmp(Dispatch("clear log"), "\r\nwlancmd clear log success\r\n") == 0);
 }
 
 static void Ring(void)
 {
-    static const char *const show[] = {"show", "apledlog"};
     const char *out;
     WLAN_LOG_SaveWlanLog(WLAN_CMD_APLEDLOG_TblGet(), "led %s", "blink");
-    out = Dispatch(show, 2);
+    out = Dispatch("show apledlog");
     /* One time-stamped record, then the handler's own line. */
     CHECK(strncmp(out, "\r\n[", 3) == 0);
     CHECK(strstr(out, "]led blink\r\nwlancmd show apledlog success!\r\n") != NULL);
