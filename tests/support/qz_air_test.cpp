@@ -41,12 +41,6 @@ void AirTest::AddStation(const std::string &mac, uint32_t ssid, uint64_t bytesPe
     ASSERT_TRUE(qzsim::AddStation(mac, ssid, bytesPerCycle, &error)) << error;
 }
 
-void AirTest::SetKey(const std::string &mac, const std::string &key, const std::string &value)
-{
-    std::string error;
-    ASSERT_TRUE(qzsim::SetStationKey(mac, key, value, &error)) << error;
-}
-
 const WLAN_AIR_USER_S *AirTest::Slot(const std::string &mac) const
 {
     for (const auto &u : g_pstAirUserTable->users) {

@@ -23,7 +23,6 @@ class AirTest : public qztest::PlatformTest {
     // WLAN_InitAirInterface, expected to succeed.
     void Init();
     void AddStation(const std::string &mac, uint32_t ssid, uint64_t bytesPerCycle);
-    void SetKey(const std::string &mac, const std::string &key, const std::string &value);
     // The table slot holding mac, or null.
     const WLAN_AIR_USER_S *Slot(const std::string &mac) const;
     uint32_t SlotsInUse() const;

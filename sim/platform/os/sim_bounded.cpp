@@ -11,6 +11,11 @@
 #include "qz_sim_bounded.h"
 #include "sim_internal.h"
 
+namespace qzsim {
+// True while a test refuses copies of this text (QZSIM_RefuseCopyOf).
+bool CopyRefused(const char *src);
+}  // namespace qzsim
+
 namespace {
 
 constexpr size_t kMaxDest = 0x7FFFFFFFu;  // larger sizes are caller bugs
@@ -113,6 +118,7 @@ int strcpy_s(char *dest, size_t destMax, const char *src)
 {
     int ret;
     if (Injected("strcpy_s", dest, destMax, &ret)) return ret;
+    if (!BadDest(dest, destMax) && qzsim::CopyRefused(src)) return Fail(dest, QZ_SIM_ERANGE);
     // Reads at most destMax bytes of src: a longer source fails either way.
     return CopyN(dest, destMax, src, destMax);
 }

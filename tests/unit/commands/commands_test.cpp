@@ -12,6 +12,7 @@
 
 #include "commands_fixture.h"
 #include "qz_platform.h"
+#include "qz_sim_capture.h"
 #include "qz_sim_shell.h"
 #include "shell/wlan_debug_internal.h"
 
@@ -55,22 +56,36 @@ TEST_F(CommandsTest, CatalogueGroupsAndSwitches)
         Install(zq, !zq);  // the relation command needs both switches
         EXPECT_EQ(Registered(), Catalogue(8, 9)) << zq;
     }
-    // A refusal ends only its group: the keyword copies that pass before it,
-    // the installer's result, the commands left out.
-    const std::tuple<int, uint32_t, size_t, size_t> cases[] = {
-        {1, 1, 1, 19}, {11, 0, 6, 9}, {18, 0, 9, 10}, {21, 0, 11, 18}, {35, 1, 18, 19}};
-    for (const auto &[skip, result, first, last] : cases) {
-        SCOPED_TRACE(skip);
+    // A refused line ends its group, the first group ends the installation;
+    // the refusal is reported by the registration and by each installer that
+    // passes the failure on.
+    struct Refusal {
+        const char *keyword;  // refused wherever it is copied
+        uint32_t result;
+        size_t first, last;  // the catalogue lines left out
+        size_t lastWords;
+    } cases[] = {
+        {"ap", 1, 3, 19, 2},            // lines 1 to 6: nothing after it
+        {"trig", 0, 7, 9, 2},           // lines 7 to 9: not examined by the installer
+        {"scen", 0, 9, 10, 2},          // line 10: the same
+        {"xlinkerrlog", 0, 11, 18, 3},  // lines 11 to 18: reported again by the installer
+        {"-i", 1, 18, 19, 3},           // line 19: reported again and answered
+    };
+    for (const Refusal &c : cases) {
+        SCOPED_TRACE(c.keyword);
         Install(true, true);
         g_stCmdTable.count = 0;
-        qzsim::FailCall("strcpy_s", 34, skip, 1);
-        EXPECT_EQ(WLAN_DBG_CmdInstall(), result);
-        EXPECT_EQ(Registered(), Catalogue(first, last));
+        QZSIM_RefuseCopyOf(c.keyword);
+        EXPECT_EQ(WLAN_DBG_CmdInstall(), c.result);
+        QZSIM_RefuseCopyOf(nullptr);
+        EXPECT_EQ(Registered(), Catalogue(c.first, c.last));
+        EXPECT_EQ(qzsim::LastWords().size(), c.lastWords);
     }
     // Start-up goes on whatever the installer answers.
     qztest::FreeCommandTable();
-    qzsim::FailCall("strcpy_s", 34, 1, 1);
+    QZSIM_RefuseCopyOf("log");
     EXPECT_EQ(WLAN_DBG_CmdInit(), 0u);
+    QZSIM_RefuseCopyOf(nullptr);
     EXPECT_EQ(Registered(), "?,");
 }
 
@@ -109,10 +124,6 @@ TEST_F(CommandsTest, FailuresThatLeaveALastWord)
         std::string console;
         uint32_t lastWordCode;  // 0: no last word
     } cases[] = {
-        // The fault session pins these two as well; here, that they free what they took.
-        {"show topo", [] { qzsim::FailCall("QZ_MSG_RpcCall", 0x3A); }, Usage("wlancmd show topo: get topo info.\r\n"),
-         0x3A},
-        {"show relation neighbor", [] { qzsim::FailCall("QZ_MSG_RpcCall", 0x52, 1); }, relation, 0x52},
         {"master show all", [] { qzsim::FailCall("Zarvo.MasterShow", 0x21); },
          Usage("wlancmd master show: show master process info ...}\r\n"), 0x21},
         // A missing master hook is no failure and prints nothing.
@@ -237,10 +248,6 @@ TEST_F(CommandsTest, StationSnapshot)
     Load({{"wlan", {{"staNumMax", 3}, {"ssids", {{{"index", 1}, {"configured", false}}}}}}, {"stations", stations}});
     EXPECT_EQ(WLAN_CMD_UpdateWlAssociated(0, 4), 0u);
     EXPECT_EQ(List(), Listing({0, 1, 2, 20, 21}));
-    // A station that cannot be fetched leaves no gap.
-    qzsim::FailCall("QZ_WLAN_GetIfAssociatedDevice", 0x66, 1, 1);
-    EXPECT_EQ(WLAN_CMD_UpdateWlAssociated(0, 4), 0u);
-    EXPECT_EQ(List(), Listing({0, 2, 20, 21}));
     // VAP numbers from 16 on have no per-VAP count: the refresh stops there.
     EXPECT_EQ(WLAN_CMD_UpdateWlAssociated(15, 20), 0u);
     EXPECT_EQ(List(), "");

@@ -33,7 +33,8 @@ TEST_F(RoamTopo, RoamLines)
     const std::tuple<const char *, int, const char *, uint32_t, uint32_t, std::string, std::string, uint32_t> cases[] =
         {
             {"full MAC", 1, kMac, 1, 3, "m", line(kMac, "5G", "NETLINK OFFLINE", "m"), 0},
-            {"band 2 and action 0", 0, kMac, 2, 0, "m", line(masked, "NA", "", "m"), 0},
+            {"band 2 and action 0", 0, kMac, 2, 0, "m",
+             "2026-03-07 09:05:03.007 [FBT][STA a1:b2:c3:d4:XX:XX][Band NA][AP:2][] m\n", 0},
             {"band 0 and the last action", 0, kMac, 0, 13, "m", line(masked, "2.4G", "KICK INVALID STA", "m"), 0},
             {"longest line", 0, kMac, 1, 5, longest, line(masked, "5G", "SCAN START", longest), 0},
             {"the newline does not fit: reported", 0, kMac, 1, 5, longest + "x", "", 34},
@@ -58,6 +59,16 @@ TEST_F(RoamTopo, RoamLines)
 
 TEST_F(RoamTopo, PartBuffers)
 {
+    // The action table by number: 0 and 14 have no row.
+    const char *const names[] = {
+        "",           "NETLINK ONLINE", "SMARTLINK_ONLINE", "NETLINK OFFLINE",  "SMARTLINK OFFLINE",
+        "SCAN START", "SCAN END",       "SCAN FAILED",      "JUDGE SUCCESS",    "JUDGE FAILED",
+        "MOVE START", "MOVE END",       "MOVE TIMEOUT",     "KICK INVALID STA", ""};
+    for (uint32_t n = 0; n <= 14; n++) {
+        char name[32] = {};
+        WLAN_TransRoamAction(n, name, sizeof(name));
+        EXPECT_STREQ(name, names[n]) << n;
+    }
     enum Writer { kRoamStamp, kAction, kFileName, kTopoStamp };
     // What, the writer, the action, the size, the text afterwards (null: left as it was), last words.
     const std::tuple<const char *, Writer, uint32_t, uint32_t, const char *, size_t> cases[] = {
