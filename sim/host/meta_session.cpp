@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -283,15 +285,13 @@ bool Expand(const std::string &text, uint32_t value, std::string *out, std::stri
     size_t at = 0;
     for (size_t open; (open = text.find("{i", at)) != std::string::npos;) {
         const size_t close = text.find('}', open);
-        const std::string spec = close == std::string::npos ? "" : text.substr(open + 2, close - open - 2);
-        if (spec.empty() || spec[0] != ':') {
-            if (!spec.empty() || close == std::string::npos) {  // "{id}" and the like are not the counter
-                *out += text.substr(at, open + 2 - at);
-                at = open + 2;
-                continue;
-            }
+        // "{i}" or "{i:FORMAT}"; other braces ("{id}") are text.
+        if (close == std::string::npos || (close != open + 2 && text[open + 2] != ':')) {
+            *out += text.substr(at, open + 2 - at);
+            at = open + 2;
+            continue;
         }
-        const std::string format = spec.empty() ? "d" : spec.substr(1);
+        const std::string format = close == open + 2 ? "d" : text.substr(open + 3, close - open - 3);
         const size_t digits = format.find_first_not_of("0123456789");
         if (format.empty() || format.size() > 3 || digits != format.size() - 1 ||
             std::string("dxX").find(format.back()) == std::string::npos) {
@@ -355,7 +355,7 @@ bool ReadSession(const std::string &path, std::vector<SessionStep> *steps, std::
 {
     std::ifstream in(path);
     if (!in) {
-        *error = "cannot open the script " + path;
+        *error = "cannot open the script " + path + ": " + strerror(errno);
         return false;
     }
     static const std::string kExpectFail = ".expect-fail";
@@ -369,6 +369,7 @@ bool ReadSession(const std::string &path, std::vector<SessionStep> *steps, std::
     };
     for (std::string line; std::getline(in, line);) {
         number++;
+        bool oneLine = false;
         while (!line.empty() && line.back() == '\r') line.pop_back();
         std::vector<std::string> words;
         std::istringstream split(line);
@@ -395,7 +396,7 @@ bool ReadSession(const std::string &path, std::vector<SessionStep> *steps, std::
                 blockStart = number;
                 continue;
             }
-            // The repeated line: the rest of the command, as written.
+            oneLine = true;  // the rest of the command, as written
             size_t at = 0;
             for (size_t w = 0; w <= taken; w++) at = first.find_first_not_of(" \t", first.find_first_of(" \t", at));
             words.erase(words.begin(), words.begin() + static_cast<long>(taken) + 1);
@@ -413,10 +414,10 @@ bool ReadSession(const std::string &path, std::vector<SessionStep> *steps, std::
             entry.expectFail = true;
             entry.text.erase(0, entry.text.find_first_not_of(" \t", kExpectFail.size()));
         }
-        const bool repeated = block != nullptr || (!steps->empty() && steps->back().lines.empty());
+        const bool repeated = block != nullptr || oneLine;
         std::string expanded, bad;
         if (repeated && !Expand(entry.text, 0, &expanded, &bad)) {
-            return fail("the counter " + bad + " is not {i} or {i:FORMAT} (printf's [0][WIDTH]d, x or X)", false);
+            return fail("the counter " + bad + " is not {i} or {i:FORMAT} (printf's [0][WIDTH]d, x or X)", true);
         }
         if (block != nullptr) {
             block->written.push_back(entry.expectFail ? kExpectFail + " " + entry.text : entry.text);
