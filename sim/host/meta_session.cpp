@@ -337,8 +337,7 @@ bool Repeat(const std::vector<std::string> &, std::string *out)
 {
     return Refused("a .repeat runs in a session file (-f FILE)", out);
 }
-HOST_META("repeat", kRepeatUsage,
-          "in a session: run LINE, or the lines up to .end, N times; {i} in them counts from START (default 0)",
+HOST_META("repeat", kRepeatUsage, "in a session: LINE or the lines up to .end, N times; {i} counts from START or 0",
           Repeat);
 
 }  // namespace
