@@ -404,14 +404,14 @@ bool ReadSession(const std::string &path, std::vector<SessionStep> *steps, std::
         }
         SessionLine entry;
         entry.number = number;
-        entry.text = line.substr(line.find_first_not_of(" \t"));
+        entry.text = line;  // as written: the host splits it into words
         if (words[0] == kExpectFail) {
             if (words.size() == 1) return fail(".expect-fail needs a line", false);
             if (words[1] == ".repeat" || words[1] == ".end") {
                 return fail(".expect-fail marks a line inside the .repeat, not the .repeat", true);
             }
             entry.expectFail = true;
-            entry.text.erase(0, entry.text.find_first_not_of(" \t", kExpectFail.size()));
+            entry.text.erase(0, line.find_first_not_of(" \t", line.find(kExpectFail) + kExpectFail.size()));
         }
         const bool repeated = block != nullptr || oneLine;
         std::string expanded, bad;
