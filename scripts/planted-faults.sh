@@ -1,5 +1,5 @@
 #!/bin/sh
-# Plants one-line faults in a scratch copy of the tree, one at a time, and
+# Plants small faults in a scratch copy of the tree, one at a time, and
 # runs the suite on each: a fault that no test fails on is a gap in the suite.
 # Usage: scripts/planted-faults.sh [SCRATCH_DIR]  (default: a fresh temporary
 # directory). Prints, per fault, the tests that failed ("NOT CAUGHT" if none).
