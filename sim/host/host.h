@@ -70,6 +70,38 @@ std::vector<std::string> Complete(const std::string &line, size_t cursor, const 
 // handle; null: none), the host commands and the simulated product.
 CompletionSources GatherCompletionSources(void *library);
 
+// Whether .lastword and .trace show the library's source lines (default
+// yes). A transcript leaves them out, so that it survives edits that only
+// move lines.
+void ShowSourceLines(bool show);
+
+// ---- Sessions -----------------------------------------------------------------------
+
+// A command line of a session file: its number in the file, its text and
+// whether it is marked ".expect-fail".
+struct SessionLine {
+    unsigned number = 0;
+    std::string text;
+    bool expectFail = false;
+};
+
+// What a session runs: a plain line (count 1, nothing in written), or a
+// ".repeat" with its lines. written holds the repeat as the file has it
+// (the command, then a block's lines and its ".end"), for the transcript.
+struct SessionStep {
+    std::vector<std::string> written;
+    uint32_t count = 1;
+    uint32_t start = 0;
+    std::vector<SessionLine> lines;
+};
+
+// Reads a session file. false and a message naming the file and line (with
+// .repeat's usage where it is misused) when it cannot be run as written.
+bool ReadSession(const std::string &path, std::vector<SessionStep> *steps, std::string *error);
+// A repeated line's text for the repetition counted value: each "{i}" or
+// "{i:FORMAT}" (printf's [0][WIDTH]d, x or X) becomes value.
+std::string ExpandCounter(const std::string &text, uint32_t value);
+
 // ---- Requests and the dispatch thread -----------------------------------------------
 
 // One command line in flight: the dispatch thread writes its output, the

@@ -92,23 +92,35 @@ bool Fail(const std::vector<std::string> &args, std::string *out)
 HOST_META("fail", "CALL CODE [SKIP [TIMES]] | alloc N | clear",
           "make a platform call or the Nth allocation fail (clear: none fails)", Fail);
 
-// An optional "clear" argument empties the records after showing them.
-bool ClearArg(const std::vector<std::string> &args, bool *clear)
+// Source lines help an engineer at the console find the place; a transcript
+// leaves them out, so that an edit of the library that only moves lines does
+// not rewrite every expected record.
+bool g_sourceLines = true;
+
+std::string Place(const std::string &unit, unsigned line)
 {
-    *clear = args.size() == 1 && args[0] == "clear";
-    return args.empty() || *clear;
+    return g_sourceLines ? unit + ":" + std::to_string(line) : unit;
+}
+
+// A last argument "clear" empties the records after showing them.
+bool TakeClear(std::vector<std::string> *args)
+{
+    const bool clear = !args->empty() && args->back() == "clear";
+    if (clear) args->pop_back();
+    return clear;
 }
 
 bool LastWord(const std::vector<std::string> &args, std::string *out)
 {
-    bool clear = false;
-    if (!ClearArg(args, &clear)) return false;
+    std::vector<std::string> rest = args;
+    const bool clear = TakeClear(&rest);
+    if (!rest.empty()) return false;
     auto records = qzsim::LastWords();
     for (const auto &lw : records) {
-        char line[160];
-        snprintf(line, sizeof(line), "%s:%u code=0x%X values=%u,%u,%u,%u\n", lw.file.c_str(), lw.line, lw.code,
-                 lw.value1, lw.value2, lw.value3, lw.value4);
-        *out += line;
+        char values[128];
+        snprintf(values, sizeof(values), " code=0x%X values=%u,%u,%u,%u\n", lw.code, lw.value1, lw.value2, lw.value3,
+                 lw.value4);
+        *out += Place(lw.file, lw.line) + values;
     }
     *out += std::to_string(records.size()) + " last-word record" + (records.size() == 1 ? "" : "s");
     if (clear) qzsim::ClearRecords();
@@ -116,19 +128,32 @@ bool LastWord(const std::vector<std::string> &args, std::string *out)
 }
 HOST_META("lastword", "[clear]", "print the last-word records (clear: then empty all records)", LastWord);
 
+// A filter of digits picks an identifier, any other word the lines holding it.
 bool Trace(const std::vector<std::string> &args, std::string *out)
 {
-    bool clear = false;
-    if (!ClearArg(args, &clear)) return false;
-    auto records = qzsim::Traces();
-    for (const auto &t : records) {
-        *out += "[" + std::to_string(t.id) + "] " + t.file + ":" + std::to_string(t.line) + " " + t.text;
+    std::vector<std::string> rest = args;
+    const bool clear = TakeClear(&rest);
+    if (rest.size() > 1) return false;
+    const std::string filter = rest.empty() ? "" : rest[0];
+    long long id = -1;
+    if (!filter.empty() && !ParseInt(filter, 0, UINT32_MAX, &id)) id = -1;
+    size_t shown = 0;
+    for (const auto &t : qzsim::Traces()) {
+        if (id >= 0 ? t.id != id : t.text.find(filter) == std::string::npos) continue;
+        *out += "[" + std::to_string(t.id) + "] " + Place(t.file, t.line) + " " + t.text;
         if (t.text.empty() || t.text.back() != '\n') *out += "\n";
+        shown++;
     }
-    *out += std::to_string(records.size()) + " trace line" + (records.size() == 1 ? "" : "s");
+    *out += std::to_string(shown) + " trace line" + (shown == 1 ? "" : "s");
     if (clear) qzsim::ClearRecords();
     return true;
 }
-HOST_META("trace", "[clear]", "print the trace lines (clear: then empty all records)", Trace);
+HOST_META("trace", "[ID | TEXT] [clear]",
+          "print the trace lines (of identifier ID, or holding TEXT; clear: then empty all records)", Trace);
 
 }  // namespace
+
+void host::ShowSourceLines(bool show)
+{
+    g_sourceLines = show;
+}

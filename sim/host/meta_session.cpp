@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -270,4 +272,166 @@ bool Files(const std::vector<std::string> &args, std::string *out)
 }
 HOST_META("files", "[GLOB]", "list the library's files in the sandbox (text shown, archives by member)", Files);
 
+// ---- Loops in sessions ----------------------------------------------------------------
+
+constexpr char kRepeatUsage[] = "N [from START] [LINE]";
+constexpr uint32_t kMaxRepeat = 1000000;  // as many as .cycles runs at once
+
+// Replaces each "{i}" or "{i:FORMAT}" by value; false and the bad one in
+// *bad when a FORMAT is not printf's [0][WIDTH]d, x or X.
+bool Expand(const std::string &text, uint32_t value, std::string *out, std::string *bad)
+{
+    out->clear();
+    size_t at = 0;
+    for (size_t open; (open = text.find("{i", at)) != std::string::npos;) {
+        const size_t close = text.find('}', open);
+        // "{i}" or "{i:FORMAT}"; other braces ("{id}") are text.
+        if (close == std::string::npos || (close != open + 2 && text[open + 2] != ':')) {
+            *out += text.substr(at, open + 2 - at);
+            at = open + 2;
+            continue;
+        }
+        const std::string format = close == open + 2 ? "d" : text.substr(open + 3, close - open - 3);
+        const size_t digits = format.find_first_not_of("0123456789");
+        if (format.empty() || format.size() > 3 || digits != format.size() - 1 ||
+            std::string("dxX").find(format.back()) == std::string::npos) {
+            *bad = text.substr(open, close - open + 1);
+            return false;
+        }
+        char number[32];
+        snprintf(number, sizeof(number), ("%" + format.substr(0, digits) + "l" + format.back()).c_str(),
+                 static_cast<unsigned long>(value));
+        *out += text.substr(at, open - at) + number;
+        at = close + 1;
+    }
+    *out += text.substr(at);
+    return true;
+}
+
+// "N [from START]" at the front of words; answers how many words it took, 0
+// when they are not that.
+size_t ParseRepeat(const std::vector<std::string> &words, uint32_t *count, uint32_t *start, std::string *error)
+{
+    auto number = [](const std::string &word, uint64_t max, uint32_t *out) {
+        if (word.empty() || word.size() > 10 || word.find_first_not_of("0123456789") != std::string::npos) return false;
+        const uint64_t v = std::stoull(word);
+        if (v > max) return false;
+        *out = static_cast<uint32_t>(v);
+        return true;
+    };
+    if (words.empty() || !number(words[0], kMaxRepeat, count) || *count == 0) {
+        *error = "\"" + (words.empty() ? std::string() : words[0]) + "\" is not a count from 1 to " +
+                 std::to_string(kMaxRepeat);
+        return 0;
+    }
+    *start = 0;
+    if (words.size() < 2 || words[1] != "from") return 1;
+    if (words.size() < 3 || !number(words[2], UINT32_MAX, start)) {
+        *error = "from needs a number from 0 to " + std::to_string(UINT32_MAX);
+        return 0;
+    }
+    return 3;
+}
+
+bool Repeat(const std::vector<std::string> &, std::string *out)
+{
+    return Refused("a .repeat runs in a session file (-f FILE)", out);
+}
+HOST_META("repeat", kRepeatUsage, "in a session: LINE or the lines up to .end, N times; {i} counts from START or 0",
+          Repeat);
+
 }  // namespace
+
+namespace host {
+
+std::string ExpandCounter(const std::string &text, uint32_t value)
+{
+    std::string out, bad;
+    return Expand(text, value, &out, &bad) ? out : text;
+}
+
+bool ReadSession(const std::string &path, std::vector<SessionStep> *steps, std::string *error)
+{
+    std::ifstream in(path);
+    if (!in) {
+        *error = "cannot open the script " + path + ": " + strerror(errno);
+        return false;
+    }
+    static const std::string kExpectFail = ".expect-fail";
+    SessionStep *block = nullptr;  // the .repeat whose lines are being read
+    unsigned blockStart = 0;
+    unsigned number = 0;
+    auto fail = [&](const std::string &message, bool usage) {
+        *error = path + ":" + std::to_string(number) + ": " + message +
+                 (usage ? std::string("\nusage: .repeat ") + kRepeatUsage + " (a block ends at .end)" : "");
+        return false;
+    };
+    for (std::string line; std::getline(in, line);) {
+        number++;
+        bool oneLine = false;
+        while (!line.empty() && line.back() == '\r') line.pop_back();
+        std::vector<std::string> words;
+        std::istringstream split(line);
+        for (std::string word; split >> word;) words.push_back(word);
+        if (words.empty() || words[0][0] == '#') continue;
+        const std::string first = line.substr(line.find_first_not_of(" \t"));
+        if (words[0] == ".end") {
+            if (block == nullptr || words.size() != 1) return fail(".end without a .repeat block", true);
+            if (block->lines.empty()) return fail("the .repeat block has no lines", true);
+            block->written.push_back(".end");
+            block = nullptr;
+            continue;
+        }
+        if (words[0] == ".repeat") {
+            if (block != nullptr) return fail("a .repeat block cannot hold another .repeat", true);
+            SessionStep step;
+            std::string why;
+            const size_t taken = ParseRepeat({words.begin() + 1, words.end()}, &step.count, &step.start, &why);
+            if (taken == 0) return fail(why, true);
+            step.written.push_back(first);
+            steps->push_back(step);
+            if (words.size() == taken + 1) {
+                block = &steps->back();
+                blockStart = number;
+                continue;
+            }
+            oneLine = true;  // the rest of the command, as written
+            size_t at = 0;
+            for (size_t w = 0; w <= taken; w++) at = first.find_first_not_of(" \t", first.find_first_of(" \t", at));
+            words.erase(words.begin(), words.begin() + static_cast<long>(taken) + 1);
+            line = first.substr(at);
+            if (words[0] == ".repeat") return fail("a .repeat cannot repeat another .repeat", true);
+        }
+        SessionLine entry;
+        entry.number = number;
+        entry.text = line;  // as written: the host splits it into words
+        if (words[0] == kExpectFail) {
+            if (words.size() == 1) return fail(".expect-fail needs a line", false);
+            if (words[1] == ".repeat" || words[1] == ".end") {
+                return fail(".expect-fail marks a line inside the .repeat, not the .repeat", true);
+            }
+            entry.expectFail = true;
+            entry.text.erase(0, line.find_first_not_of(" \t", line.find(kExpectFail) + kExpectFail.size()));
+        }
+        const bool repeated = block != nullptr || oneLine;
+        std::string expanded, bad;
+        if (repeated && !Expand(entry.text, 0, &expanded, &bad)) {
+            return fail("the counter " + bad + " is not {i} or {i:FORMAT} (printf's [0][WIDTH]d, x or X)", true);
+        }
+        if (block != nullptr) {
+            block->written.push_back(entry.expectFail ? kExpectFail + " " + entry.text : entry.text);
+            block->lines.push_back(entry);
+        } else if (repeated) {
+            steps->back().lines.push_back(entry);  // a one-line .repeat
+        } else {
+            steps->push_back(SessionStep{{}, 1, 0, {entry}});
+        }
+    }
+    if (block != nullptr) {
+        number = blockStart;
+        return fail(".repeat has no .end", true);
+    }
+    return true;
+}
+
+}  // namespace host

@@ -57,11 +57,13 @@ constexpr char kUsage[] =
     "  -f FILE, --script FILE\n"
     "                   run the session FILE: one line per command, '#' comments\n"
     "                   and blank lines skipped, \".expect-fail LINE\" for a line\n"
-    "                   that must be refused; exit 0 when every line went as\n"
+    "                   that must be refused, \".repeat N LINE\" or \".repeat N\" ...\n"
+    "                   \".end\" for loops; exit 0 when every line went as\n"
     "                   expected, 1 otherwise\n"
     "  --transcript FILE\n"
     "                   write each line run after the prompt, then its output,\n"
-    "                   with the sandbox root written as <root>\n"
+    "                   with the sandbox root written as <root> and records\n"
+    "                   without the library's source lines\n"
     "  --help           this text\n"
     "  --version        the program's name and version\n"
     "\n"
@@ -257,9 +259,10 @@ void Transcribe(const std::string &text)
 }
 
 // Runs one line and prints its output; answers whether it was delivered.
-bool RunAndPrint(host::Dispatcher *dispatcher, const std::string &line)
+// A repeated line is not echoed: its .repeat stands once in the transcript.
+bool RunAndPrint(host::Dispatcher *dispatcher, const std::string &line, bool echo = true)
 {
-    Transcribe("wlancmd> " + line + "\n");
+    if (echo) Transcribe("wlancmd> " + line + "\n");
     auto request = std::make_shared<host::Request>(line);
     dispatcher->Submit(request);
     return request->Drain([](bool isError, const std::string &text) {
@@ -274,35 +277,27 @@ bool RunAndPrint(host::Dispatcher *dispatcher, const std::string &line)
 // marked ".expect-fail" refused, every other one delivered).
 bool RunScript(host::Dispatcher *dispatcher, const std::string &path)
 {
-    FILE *in = fopen(path.c_str(), "r");
-    if (in == nullptr) Fail("cannot open the script " + path + ": " + strerror(errno));
-    static const std::string kExpectFail = ".expect-fail";
+    std::vector<host::SessionStep> steps;
+    std::string error;
+    if (!host::ReadSession(path, &steps, &error)) Fail(error);
     bool ok = true;
-    char *buf = nullptr;
-    size_t cap = 0;
-    unsigned number = 0;
-    for (ssize_t n; !g_stop.load() && (n = getline(&buf, &cap, in)) >= 0;) {
-        number++;
-        std::string line(buf, static_cast<size_t>(n));
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        const size_t first = line.find_first_not_of(" \t");
-        if (first == std::string::npos || line[first] == '#') continue;
-        const size_t after = first + kExpectFail.size();
-        const bool expectFail = line.compare(first, kExpectFail.size(), kExpectFail) == 0 &&
-                                (line.size() == after || line[after] == ' ' || line[after] == '\t');
-        if (expectFail) {
-            const size_t rest = line.find_first_not_of(" \t", after);
-            if (rest == std::string::npos) Fail(path + ":" + std::to_string(number) + ": .expect-fail needs a line");
-            line.erase(0, rest);
-        }
-        if (RunAndPrint(dispatcher, line) == expectFail) {
-            fprintf(stderr, "wlan_host: %s:%u: %s\n", path.c_str(), number,
-                    expectFail ? "expected a refusal, the line was delivered" : "the line was refused");
-            ok = false;
+    for (const auto &step : steps) {
+        for (size_t i = 0; i < step.written.size(); i++)
+            Transcribe((i == 0 ? "wlancmd> " : "> ") + step.written[i] + "\n");
+        const bool repeated = !step.written.empty();
+        for (uint32_t n = 0; n < step.count && !g_stop.load(); n++) {
+            for (const auto &line : step.lines) {
+                if (g_stop.load()) break;
+                const std::string text = repeated ? host::ExpandCounter(line.text, step.start + n) : line.text;
+                if (RunAndPrint(dispatcher, text, !repeated) == line.expectFail) {
+                    fprintf(stderr, "wlan_host: %s:%u: %s%s\n", path.c_str(), line.number,
+                            line.expectFail ? "expected a refusal, the line was delivered" : "the line was refused",
+                            repeated ? (" (" + text + ", repetition " + std::to_string(n + 1) + ")").c_str() : "");
+                    ok = false;
+                }
+            }
         }
     }
-    free(buf);
-    fclose(in);
     return ok;
 }
 
@@ -429,6 +424,9 @@ int main(int argc, char **argv)
         qzsim::SetTimerPeriod(o.cycleMs);
     }
     if (o.seeded) qzsim::SeedRandom(o.seed);
+    // A transcript is compared with an expected one: source lines of the
+    // library would make every edit of it a diff.
+    if (!o.transcript.empty()) host::ShowSourceLines(false);
     if (!o.transcript.empty() && (g_transcript = fopen(o.transcript.c_str(), "w")) == nullptr) {
         Fail("cannot write the transcript " + o.transcript + ": " + strerror(errno));
     }

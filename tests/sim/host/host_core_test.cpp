@@ -47,6 +47,42 @@ TEST(CheckClientLineTest, RefusesControlBytesAndBrokenUtf8)
     }
 }
 
+// A session that cannot run as written stops before its first line, naming
+// the line and, for a misused loop, the usage; the counter is formatted as
+// printf does.
+TEST(ReadSessionTest, RefusesMalformedLoopsAndFormatsTheCounter)
+{
+    const struct {
+        const char *text;
+        const char *error;  // "" when the session is read
+    } cases[] = {
+        {".repeat 0 show\n", ":1: \"0\" is not a count from 1 to 1000000\nusage: .repeat N [from START] [LINE]"},
+        {".repeat 1000001 show\n", ":1: \"1000001\" is not a count"},
+        {".repeat 2 from x show\n", ":1: from needs a number"},
+        {"# a\n.repeat 2\nshow\n", ":2: .repeat has no .end\nusage:"},
+        {".end\n", ":1: .end without a .repeat block"},
+        {".repeat 2\n.end\n", ":2: the .repeat block has no lines"},
+        {".repeat 2\n.repeat 2 show\n.end\n", ":2: a .repeat block cannot hold another .repeat"},
+        {".repeat 2 .repeat 2 show\n", ":1: a .repeat cannot repeat another .repeat"},
+        {".expect-fail .repeat 2 show\n", ":1: .expect-fail marks a line inside the .repeat"},
+        {".repeat 2 show {i:q}\n", ":1: the counter {i:q} is not"},
+        {".repeat 2 from 254 show {i:02X} {i:x} {i} {id}\n.repeat 3\n.expect-fail show\n.end\n", ""},
+    };
+    const std::string path = std::filesystem::temp_directory_path() / "qz_read_session_test.session";
+    for (const auto &c : cases) {
+        FILE *f = fopen(path.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        fputs(c.text, f);
+        fclose(f);
+        std::vector<host::SessionStep> steps;
+        std::string error;
+        EXPECT_EQ(host::ReadSession(path, &steps, &error), c.error[0] == '\0') << c.text;
+        EXPECT_NE(error.find(c.error), std::string::npos) << c.text << error;
+    }
+    EXPECT_EQ(host::ExpandCounter("show {i:02X} {i:x} {i} {id}", 255), "show FF ff 255 {id}");
+    std::filesystem::remove(path);
+}
+
 // Without the library in the process the stand-in WLAN service has no roam or
 // topology writer: stations still join, move and leave, and nothing is written.
 TEST_F(HostCoreTest, StationsChangeWithoutTheLibrary)
