@@ -1,5 +1,6 @@
 // The air-interface log beyond what its golden sessions show: start-up
-// failures, a counter going backwards and an anchor the driver does not know.
+// failures, a counter going backwards, a full table and an anchor the driver
+// does not know.
 #include <string>
 #include <tuple>
 
@@ -42,6 +43,24 @@ TEST_F(AirTest, ACounterGoingBackwardsGivesARateOfZero)
     EXPECT_EQ(Slot(kMac)->realTimeTxRate, 0u);
     qzsim::RunTimerCycles(1);
     EXPECT_EQ(Slot(kMac)->realTimeTxRate, 2048u);
+}
+
+TEST_F(AirTest, ANewUserFindsNoSlotInAFullTable)
+{
+    // Only a sample holding one MAC twice brings a cycle to a full table, so
+    // the table is filled by hand: nothing is stored, the trace names index 256.
+    Init();
+    for (uint32_t i = 0; i < 256; i++) PutAnchor(i, "02:00:00:00:01:00", -50, 1, 1, 0);
+    WLAN_AIR_USER_S user{};
+    std::string("02:00:00:00:00:0b").copy(user.userMac, sizeof(user.userMac) - 1);
+    user.rssi = -40;
+    qzsim::ClearRecords();
+    WLAN_AirInterfaceAddUser(&user);
+    EXPECT_EQ(Slot("02:00:00:00:00:0b"), nullptr);
+    EXPECT_EQ(SlotsInUse(), 256u);
+    const auto traces = qzsim::Traces();
+    ASSERT_EQ(traces.size(), 1u);
+    EXPECT_EQ(traces[0].text, "AddUser userMac xx:xx:xx:00:00:0b, rssi -40, txRate 0, rxRate 0, powerSave=0 index 256");
 }
 
 TEST_F(AirTest, AnAnchorTheDriverDoesNotKnowIsWrittenWithIdentifierZero)
