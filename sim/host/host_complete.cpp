@@ -14,7 +14,7 @@ namespace host {
 namespace {
 
 // The words commands take after their keywords, as the command catalogue and
-// the host commands' usage lines give them. One spec per word: literal choices
+// the host commands' usage lines give them. One pattern per word: literal choices
 // separated by '|', a list of the sources named by '@', or "" for a word that
 // fits anything and offers nothing (a number, an index).
 const std::vector<std::vector<std::string_view>> kArguments = {
@@ -42,24 +42,24 @@ const std::vector<std::vector<std::string_view>> kArguments = {
     {".station", "set", "", "inactive", "true|false"},
 };
 
-std::vector<std::string_view> Choices(std::string_view spec)
+std::vector<std::string_view> Choices(std::string_view pattern)
 {
     std::vector<std::string_view> out;
     size_t start = 0;
-    while (!spec.empty() && start <= spec.size()) {
-        const size_t bar = std::min(spec.find('|', start), spec.size());
-        out.push_back(spec.substr(start, bar - start));
+    while (!pattern.empty() && start <= pattern.size()) {
+        const size_t bar = std::min(pattern.find('|', start), pattern.size());
+        out.push_back(pattern.substr(start, bar - start));
         start = bar + 1;
     }
     return out;
 }
 
-// Whether a typed word may stand where spec stands: any word for a source
+// Whether a typed word may stand where pattern stands: any word for a source
 // (a MAC not yet associated is still a MAC) or an open word.
-bool Fits(std::string_view spec, const std::string &word)
+bool Fits(std::string_view pattern, const std::string &word)
 {
-    if (spec.empty()) return true;
-    for (std::string_view choice : Choices(spec)) {
+    if (pattern.empty()) return true;
+    for (std::string_view choice : Choices(pattern)) {
         if ((!choice.empty() && choice[0] == '@') || choice == word) return true;
     }
     return false;
